@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vimbrel {
+
+// The controls and boxes of the main window that the program's logic reads and
+// writes. All text is code page 932 bytes.
+
+class Button {
+ public:
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(std::string_view caption) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+
+ protected:
+  ~Button() = default;
+};
+
+class TextField {
+ public:
+  virtual std::string Text() const = 0;
+
+ protected:
+  ~TextField() = default;
+};
+
+enum class BoxAnswer { Yes, No, Cancel, None };
+
+class MessageBoxes {
+ public:
+  // The error box: OK and the stop icon, owned by the application window.
+  virtual void ShowError(std::string_view text, std::string_view caption) = 0;
+  // Yes, No and Cancel with Yes as the default, no icon, owned by the main
+  // window. None when the box could not be shown.
+  virtual BoxAnswer AskYesNoCancel(std::string_view text, std::string_view caption) = 0;
+
+ protected:
+  ~MessageBoxes() = default;
+};
+
+}  // namespace vimbrel

@@ -1,0 +1,65 @@
+#include "tour/BrowserSession.h"
+
+#include "platform/Exception.h"
+
+namespace vimbrel {
+
+namespace {
+constexpr char kProgId[] = "InternetExplorer.Application";
+}
+
+bool IsDisconnectedStatus(std::int32_t status) {
+  switch (static_cast<std::uint32_t>(status)) {
+    case 0x80010007u:  // RPC_E_SERVER_DIED
+    case 0x80010012u:  // RPC_E_SERVER_DIED_DNE
+    case 0x80010108u:  // RPC_E_DISCONNECTED
+    case 0x800401FDu:  // CO_E_OBJNOTCONNECTED
+    case 0x800706BAu:  // RPC_S_SERVER_UNAVAILABLE
+    case 0x800706BEu:  // RPC_S_CALL_FAILED
+    case 0x800706BFu:  // RPC_S_CALL_FAILED_DNE
+      return true;
+    default:
+      return false;
+  }
+}
+
+template <typename Call>
+void BrowserSession::CallBrowser(Call&& call) {
+  try {
+    call(*Browser);
+  } catch (const EOleSysError& error) {
+    if (IsDisconnectedStatus(error.ErrorCode())) Browser.reset();
+    throw;
+  }
+}
+
+void BrowserSession::OpenBrowser(std::string_view url) {
+  if (!Held()) {
+    Browser = automation_.CreateObject(kProgId);
+    CallBrowser([](AutomationObject& browser) {
+      // Sized and equipped before it is shown.
+      browser.Invoke("Height", InvokeKind::PropertyPut, {AutomationArg::Int32(400)});
+      browser.Invoke("Width", InvokeKind::PropertyPut, {AutomationArg::Int32(600)});
+      browser.Invoke("MenuBar", InvokeKind::PropertyPut, {AutomationArg::Int32(1)});
+      browser.Invoke("StatusBar", InvokeKind::PropertyPut, {AutomationArg::Int32(1)});
+      browser.Invoke("ToolBar", InvokeKind::PropertyPut, {AutomationArg::Int32(1)});
+      browser.Invoke("Visible", InvokeKind::PropertyPut, {AutomationArg::Bool(true)});
+    });
+  }
+  CallBrowser([url](AutomationObject& browser) {
+    if (!url.empty()) {
+      browser.Invoke("Navigate", InvokeKind::Method,
+                     {AutomationArg::StringByRef(std::string(url))});
+    } else {
+      browser.Invoke("Gohome", InvokeKind::Method, {});
+    }
+  });
+}
+
+void BrowserSession::QuitBrowser() {
+  if (!Held()) return;
+  CallBrowser([](AutomationObject& browser) { browser.Invoke("Quit", InvokeKind::Method, {}); });
+  Browser.reset();
+}
+
+}  // namespace vimbrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "platform/Automation.h"
+
+namespace vimbrel {
+
+// The one Internet Explorer automation object that a tour works with.
+class BrowserSession {
+ public:
+  explicit BrowserSession(Automation& automation) : automation_(automation) {}
+
+  // Creates and configures a browser when none is held, then sends it to `url`
+  // ("Navigate"), or home ("Gohome") when `url` is empty.
+  void OpenBrowser(std::string_view url);
+  // Tells a held browser to quit and lets it go; nothing when none is held.
+  void QuitBrowser();
+
+  bool Held() const { return Browser != nullptr; }
+
+  // Empty, or the browser object with one reference.
+  std::unique_ptr<AutomationObject> Browser;
+
+ private:
+  // Raises what `call` raises; a reference whose browser has gone away is
+  // dropped first, so that the next row creates a new browser.
+  template <typename Call>
+  void CallBrowser(Call&& call);
+
+  Automation& automation_;
+};
+
+// Whether an automation status says that the object behind a reference has
+// gone away (its process ended or it disconnected its clients).
+bool IsDisconnectedStatus(std::int32_t status);
+
+}  // namespace vimbrel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vimbrel {
+
+// The tour's lenient reading of a field or cell: "0" is put in front of the
+// text, bytes of 0x20 or less are trimmed from both ends, and the result must be
+// decimal digits or "x" and up to 8 significant hexadecimal digits. Anything
+// else raises EConvertError "'%s' は整数ではありません" with that trimmed text.
+std::int32_t ReadIntField(std::string_view text);
+
+}  // namespace vimbrel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Automation.h"
+
+namespace vimbrel::testing {
+
+// Automation objects that record every call ("create X", "put Height 400",
+// "call Navigate 'a b'", "call Gohome", "release") and fail on request.
+class FakeAutomation final : public Automation {
+ public:
+  std::vector<std::string> calls;
+  int live_objects = 0;
+  // Called before each call is recorded, with its record; may raise.
+  std::function<void(const std::string& call)> before_call;
+
+  std::unique_ptr<AutomationObject> CreateObject(std::string_view prog_id) override;
+  void Record(const std::string& call);
+};
+
+}  // namespace vimbrel::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+namespace vimbrel::testing {
+
+// Top-level windows of other programs, the foreground and the keyboard, with
+// every key event recorded. A frame that has the foreground closes on Alt+F4
+// unless told to stay.
+class FakeDesktop final : public Desktop {
+ public:
+  struct Window {
+    WindowHandle handle;
+    std::string class_name;
+    bool stays_open = false;
+  };
+  struct KeyEventRecord {
+    std::uint8_t key;
+    std::uint32_t flags;
+    bool operator==(const KeyEventRecord& other) const {
+      return key == other.key && flags == other.flags;
+    }
+  };
+
+  std::vector<Window> windows;
+  WindowHandle foreground = 0;
+  bool refuse_foreground = false;
+  std::vector<KeyEventRecord> key_events;
+  std::vector<std::string> log;  // "find", "foreground N", "process", "close N"
+  std::function<void()> on_process_messages;
+
+  WindowHandle AddWindow(const std::string& class_name, bool stays_open = false);
+  bool Exists(WindowHandle handle) const;
+
+  WindowHandle FindTopLevelWindow(const char* class_name) override;
+  void SetForegroundWindow(WindowHandle window) override;
+  WindowHandle ForegroundWindow() override { return foreground; }
+  bool HasClass(WindowHandle window, const char* class_name) override;
+  void RequestClose(WindowHandle window) override;
+  void ProcessMessages() override;
+  void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
+
+ private:
+  void Remove(WindowHandle handle);
+  WindowHandle next_handle_ = 100;
+  bool alt_down_ = false;
+};
+
+}  // namespace vimbrel::testing

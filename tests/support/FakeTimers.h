@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Timers.h"
+
+namespace vimbrel::testing {
+
+// System timers on a virtual clock. Ticks come in time order (ties in the
+// order the timers were started) and repeat until stopped, as real ones do.
+class FakeTimers final : public TimerService {
+ public:
+  // Called with every error that escapes a tick, as the program's error box
+  // would be.
+  std::function<void(const std::exception&)> on_error;
+  // Start refuses a timer while this returns true.
+  std::function<bool(std::uint32_t interval)> refuse;
+
+  bool StartTimer(TimerSink& sink, std::uint32_t interval_ms) override;
+  void StopTimer(TimerSink& sink) override;
+
+  std::uint64_t Now() const { return now_; }
+  // Delivers every tick due up to now + ms, then sets the clock there.
+  void Advance(std::uint64_t ms);
+  // Delivers the next tick only; false when no timer runs.
+  bool RunNext();
+  // The time of the next tick, or UINT64_MAX.
+  std::uint64_t NextDue() const;
+  std::size_t RunningCount() const { return running_.size(); }
+  bool IsRunning(const TimerSink& sink) const { return running_.count(&sink) != 0; }
+
+ private:
+  struct Running {
+    std::uint32_t interval;
+    std::uint64_t due;
+    std::uint64_t order;
+  };
+  TimerSink* Earliest() const;
+  void Deliver(TimerSink& sink);
+
+  std::map<const TimerSink*, Running> running_;
+  std::uint64_t now_ = 0;
+  std::uint64_t next_order_ = 0;
+};
+
+}  // namespace vimbrel::testing

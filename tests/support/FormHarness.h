@@ -1,0 +1,58 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+
+#include "app/ErrorBox.h"
+#include "app/Unit1.h"
+#include "platform/Texts.h"
+#include "support/FakeAutomation.h"
+#include "support/FakeDesktop.h"
+#include "support/FakeFiles.h"
+#include "support/FakeTimers.h"
+#include "support/FakeUi.h"
+
+namespace vimbrel::testing {
+
+// The main window's logic with every system service faked. Events go through
+// Dispatch, which shows escaping errors in the (fake) error box as the
+// program's message handling does.
+class FormHarness {
+ public:
+  FormHarness() {
+    timers.on_error = [this](const std::exception& error) { ShowErrorBox(boxes, error); };
+  }
+
+  void Dispatch(const std::function<void()>& handler) {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowErrorBox(boxes, error);
+    }
+  }
+  void Create() {
+    Dispatch([this] { form.FormCreate(); });
+  }
+  void Click(void (TForm1::*handler)()) {
+    Dispatch([this, handler] { (form.*handler)(); });
+  }
+  // Whether the window closes.
+  bool Close() {
+    bool allowed = false;
+    Dispatch([this, &allowed] { allowed = form.FormCloseQuery(); });
+    return allowed;
+  }
+
+  Path ListPath() const { return u"C:\\Tools\\app.dat"; }
+
+  FakeFiles files;
+  FakeTimers timers;
+  FakeDesktop desktop;
+  FakeAutomation automation;
+  FakeMessageBoxes boxes;
+  FakeButton button5{texts::kTourIdle};
+  FakeTextField edit1{"6"};
+  TForm1 form{{files, timers, desktop, automation, boxes}, {button5, edit1}};
+};
+
+}  // namespace vimbrel::testing
