@@ -1,0 +1,46 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+SHELL := /bin/bash
+BUILD := build
+NATIVE := $(BUILD)/native
+WIN32_TREE := $(BUILD)/win32
+WIN64_TREE := $(BUILD)/win64
+THIRD := $(BUILD)/third_party
+CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev
+
+.PHONY: all test run deps native windows win64 dist bench fuzz format clean
+
+all: native windows
+
+deps:
+	@tools/install-deps.sh
+
+native:
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIMBREL_SANITIZE=ON >/dev/null
+	@cmake --build $(NATIVE)
+
+$(THIRD)/libjpeg-%/lib/libjpeg.a:
+	@tools/build-libjpeg.sh $* $(THIRD)
+
+windows: $(THIRD)/libjpeg-i686/lib/libjpeg.a
+	@cmake -S . -B $(WIN32_TREE) $(CMAKE_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DVIMBREL_JPEG_ROOT=$(abspath $(THIRD)/libjpeg-i686) >/dev/null
+	@cmake --build $(WIN32_TREE)
+
+win64: $(THIRD)/libjpeg-x86_64/lib/libjpeg.a
+	@cmake -S . -B $(WIN64_TREE) $(CMAKE_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DVIMBREL_JPEG_ROOT=$(abspath $(THIRD)/libjpeg-x86_64) -DVIMBREL_TESTS=OFF >/dev/null
+	@cmake --build $(WIN64_TREE)
+
+test: deps
+	@$(MAKE) --no-print-directory native windows win64
+	@tools/run-tests.sh
+
+run: deps
+	@$(MAKE) --no-print-directory windows
+	@tools/run-program.sh $(WIN32_TREE)/src/app/win32/vimbrel.exe
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs every suite: the native tests, then the Windows tests and the end-to-end
+# tests under Wine on a private Xvfb display. Ends with each runner's summary.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build
+logs=$build/test-logs
+mkdir -p "$logs"
+status=0
+summary=()
+
+# --- native ---
+if ctest --test-dir "$build/native" --output-on-failure -j2 >"$logs/native.log" 2>&1; then :; else status=1; fi
+summary+=("native:  $(grep -E 'tests passed|tests failed' "$logs/native.log" | tail -n 1)")
+[[ $status -eq 0 ]] || tail -n 60 "$logs/native.log"
+
+# --- Windows, under Wine ---
+source "$root/tools/wine-session.sh"
+wine_session_start "$build/wine" || { echo "could not start Xvfb and Wine" >&2; exit 1; }
+trap wine_session_stop EXIT
+
+if ctest --test-dir "$build/win32" --output-on-failure -V >"$logs/windows.log" 2>&1; then :; else
+  status=1
+  grep -E '^\s*[0-9]+: ' "$logs/windows.log" | grep -E 'FAILED|Failure|error' | head -n 40
+fi
+while read -r line; do summary+=("windows: $line"); done < <(
+  grep -E '^[0-9]+: \[  (PASSED|FAILED)  \] [0-9]+ test' "$logs/windows.log" | sed -E 's/^[0-9]+: //')
+summary+=("windows: $(grep -E 'tests passed|tests failed' "$logs/windows.log" | tail -n 1)")
+
+echo
+printf '%s\n' "${summary[@]}"
+exit $status
