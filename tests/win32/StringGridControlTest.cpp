@@ -1,0 +1,3 @@
+#include "app/win32/StringGridControl.h"
+
+#include <gtest/gtest.h>
