@@ -1,8 +1,9 @@
 # Sourced: starts Xvfb on a free display and a Wine prefix under the build
 # tree, and stops both again.
 wine_session_start() {
-  local dir=$1
-  mkdir -p "$dir"
+  mkdir -p "$1"
+  local dir
+  dir=$(cd "$1" && pwd)
   export VIMBREL_WINEPREFIX=$dir/prefix
   export WINEPREFIX=$VIMBREL_WINEPREFIX
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree=

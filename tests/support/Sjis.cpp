@@ -16,8 +16,8 @@ std::string Sjis(std::string_view utf8) {
   if (utf8.empty()) return {};
   int size = static_cast<int>(utf8.size());
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  int wide_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size,
-                                        wide.data(), size);
+  int wide_length =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), size);
   if (wide_length <= 0) throw std::runtime_error("not UTF-8");
   std::string out(static_cast<std::size_t>(wide_length) * 2, '\0');
   int length = WideCharToMultiByte(932, 0, wide.data(), wide_length, out.data(),

@@ -1,0 +1,85 @@
+#include "support/TempFolder.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/win32/Handle.h"
+#include "platform/win32/Win32Files.h"
+
+namespace vimbrel::testing {
+
+namespace {
+
+std::wstring Extended(const vimbrel::Path& path) { return win32::ExtendedLengthPath(path); }
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  win32::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (find.Valid()) {
+    do {
+      std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = folder + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find.Get(), &entry));
+  }
+  find.Reset();
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  static unsigned counter = 0;
+  std::wstring name = std::wstring(base) + L"vimbrel-test-" +
+                      std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+  if (!CreateDirectoryW(name.c_str(), nullptr)) throw std::runtime_error("no temporary folder");
+  path_.assign(name.begin(), name.end());
+}
+
+TempFolder::~TempFolder() { RemoveTree(Extended(path_)); }
+
+void TempFolder::Write(const vimbrel::Path& path, const std::string& bytes) const {
+  win32::FileHandle file(CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (!file.Valid() ||
+      !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    throw std::runtime_error("cannot write a test file");
+  }
+}
+
+std::string TempFolder::Read(const vimbrel::Path& path) const {
+  win32::FileHandle file(CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
+  return bytes;
+}
+
+std::vector<std::wstring> TempFolder::Entries() const {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  win32::FindHandle find(FindFirstFileW((Extended(path_) + L"\\*").c_str(), &entry));
+  if (!find.Valid()) return names;
+  do {
+    std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find.Get(), &entry));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace vimbrel::testing

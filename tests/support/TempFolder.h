@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace vimbrel::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it at the end of the test.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const vimbrel::Path& Path() const { return path_; }
+  vimbrel::Path Child(const vimbrel::Path& name) const { return path_ + u"\\" + name; }
+  void Write(const vimbrel::Path& path, const std::string& bytes) const;
+  std::string Read(const vimbrel::Path& path) const;
+  // Names of the entries directly inside, sorted.
+  std::vector<std::wstring> Entries() const;
+
+ private:
+  vimbrel::Path path_;
+};
+
+}  // namespace vimbrel::testing
