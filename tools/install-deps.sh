@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils
-  locales fonts-ipafont-gothic
+  locales fonts-ipafont-gothic fonts-wine
   dpkg-dev zip unzip valgrind ca-certificates
 )
 

@@ -18,7 +18,12 @@ wine_session_start() {
   export DISPLAY=:$number
   if [[ ! -f $WINEPREFIX/.vimbrel-ready ]]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w && touch "$WINEPREFIX/.vimbrel-ready" || return 1
+    wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w || return 1
+    # A virtual desktop: Wine then draws the window frames itself and keeps the
+    # foreground and keyboard focus to itself, whatever the X server does.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 &&
+      wineserver -w && touch "$WINEPREFIX/.vimbrel-ready" || return 1
   fi
 }
 

@@ -1,0 +1,430 @@
+#include "app/win32/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "app/JpegImage.h"
+#include "app/win32/Panel.h"
+#include "platform/Texts.h"
+#include "platform/win32/Wide.h"
+
+namespace vimbrel::win32 {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm1";
+constexpr wchar_t kButtonClass[] = L"TButton";
+constexpr wchar_t kEditClass[] = L"TEdit";
+constexpr wchar_t kUpDownClass[] = L"TUpDown";
+
+enum ControlId : int {
+  kGridId = 100,
+  kButton1Id = 101,  // Button1 ... Button5 follow
+  kEdit1Id = 106,
+  kUpDownId = 107,
+  kEdit2Id = 108,
+};
+
+// The layout at 96 dots per inch with a text height of 12.
+constexpr int kClientWidth = 612;
+constexpr int kClientHeight = 305;
+constexpr int kMinWidth = 620;
+constexpr int kMinHeight = 240;
+constexpr int kPanel1Height = 49;
+constexpr int kPanel2Height = 65;
+
+// Standard controls under the class names the layout knows them by.
+void RegisterSuperclass(HINSTANCE instance, const wchar_t* base, const wchar_t* name) {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  if (!GetClassInfoExW(nullptr, base, &window_class)) return;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = name;
+  RegisterClassExW(&window_class);
+}
+
+int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FontFamilyExists(const std::wstring& face) {
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(query.lfFaceName, face.c_str(), LF_FACESIZE);
+  bool found = false;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &query, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, dc);
+  return found;
+}
+
+// "ＭＳ Ｐゴシック" where it exists; otherwise a Japanese proportional gothic of
+// the same build, and the scaling of the layout makes up for its metrics.
+std::wstring ChooseFontFace() {
+  const std::wstring candidates[] = {WidenCp932(texts::kFontFace),
+                                     L"MS PGothic",
+                                     L"IPAPGothic",
+                                     L"IPA Pゴシック",
+                                     L"VL PGothic",
+                                     L"Meiryo UI"};
+  for (const std::wstring& face : candidates) {
+    if (FontFamilyExists(face)) return face;
+  }
+  return candidates[0];
+}
+
+HFONT MakeFont(const std::wstring& face, int height, bool bold) {
+  return CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+SIZE TextSize(HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+// The banner picture from the program's resources, as a bitmap for drawing.
+HBITMAP LoadBanner(HINSTANCE instance, SIZE& size) {
+  HRSRC resource = FindResourceW(instance, L"BANNER", MAKEINTRESOURCEW(10));  // RT_RCDATA
+  if (resource == nullptr) return nullptr;
+  HGLOBAL loaded = LoadResource(instance, resource);
+  const auto* bytes = static_cast<const std::uint8_t*>(LockResource(loaded));
+  RgbImage image = DecodeJpeg(bytes, SizeofResource(instance, resource));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return nullptr;
+  auto* out = static_cast<std::uint8_t*>(bits);
+  for (std::size_t pixel = 0; pixel < image.pixels.size() / 3; ++pixel) {
+    out[pixel * 4 + 0] = image.pixels[pixel * 3 + 2];
+    out[pixel * 4 + 1] = image.pixels[pixel * 3 + 1];
+    out[pixel * 4 + 2] = image.pixels[pixel * 3 + 0];
+    out[pixel * 4 + 3] = 0;
+  }
+  size = {image.width, image.height};
+  return bitmap;
+}
+
+}  // namespace
+
+// Button5 as the tour sees it. The caption is kept as the program's own
+// bytes, so that comparing it is exact.
+class MainWindow::ButtonControl final : public Button {
+ public:
+  void Attach(HWND window, std::string_view caption) {
+    window_ = window;
+    SetCaption(caption);
+  }
+  std::string Caption() const override { return caption_; }
+  void SetCaption(std::string_view caption) override {
+    caption_.assign(caption);
+    SetWindowTextW(window_, WidenCp932(caption).c_str());
+  }
+  bool Enabled() const override { return IsWindowEnabled(window_) != FALSE; }
+  void SetEnabled(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
+
+ private:
+  HWND window_ = nullptr;
+  std::string caption_;
+};
+
+// Edit1 as the tour reads it.
+class MainWindow::EditControl final : public TextField {
+ public:
+  void Attach(HWND window) { window_ = window; }
+  std::string Text() const override {
+    int length = GetWindowTextLengthW(window_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    length = GetWindowTextW(window_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return NarrowCp932(text);
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+struct MainWindow::Fonts {
+  GdiObject form;   // the window's font, used by every component unless stated
+  GdiObject edit1;  // the page display time
+  GdiObject edit2;  // the contact address
+  HFONT Form() const { return static_cast<HFONT>(form.Get()); }
+};
+
+MainWindow::MainWindow(Application& application, const Services& services)
+    : application_(application),
+      boxes_(application),
+      button5_(std::make_unique<ButtonControl>()),
+      edit1_(std::make_unique<EditControl>()) {
+  form_ = std::make_unique<TForm1>(
+      FormServices{services.files, services.timers, services.desktop, services.automation, boxes_},
+      FormControls{*button5_, *edit1_});
+}
+
+MainWindow::~MainWindow() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  form_.reset();
+}
+
+RECT MainWindow::ScaledRect(int x, int y, int width, int height) const {
+  return {Scale(x), Scale(y), Scale(x) + Scale(width), Scale(y) + Scale(height)};
+}
+
+void MainWindow::Create() {
+  HINSTANCE instance = application_.Instance();
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&common);
+  RegisterSuperclass(instance, L"BUTTON", kButtonClass);
+  RegisterSuperclass(instance, L"EDIT", kEditClass);
+  RegisterSuperclass(instance, UPDOWN_CLASSW, kUpDownClass);
+  Panel::RegisterWindowClass(instance);
+  StringGridControl::RegisterWindowClass(instance);
+
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, 32, 32, 0));
+  window_class.hIconSm =
+      static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, 16, 16, 0));
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kClassName;
+  RegisterClassExW(&window_class);
+
+  // Fonts first: the height of "0" in the window's font scales the layout.
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  std::wstring face = ChooseFontFace();
+  fonts_ = std::make_unique<Fonts>();
+  fonts_->form.Reset(MakeFont(face, MulDiv(12, dpi, 96), false));
+  fonts_->edit1.Reset(MakeFont(face, MulDiv(16, dpi, 96), false));
+  fonts_->edit2.Reset(MakeFont(face, MulDiv(21, dpi, 96), true));
+  text_height_ = TextSize(fonts_->Form(), L"0").cy;
+  if (text_height_ <= 0) text_height_ = 12;
+
+  RECT outer{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
+  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName,
+                            WidenCp932(texts::kMainWindowCaption).c_str(), style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
+                            application_.Handle(), nullptr, instance, this);
+  if (window_ == nullptr) throw std::runtime_error("cannot create the main window");
+  CreateControls();
+  application_.SetMainWindow(window_);
+  CallGuarded(application_.Errors(), 0, [this] {
+    form_->FormCreate();
+    return LRESULT{0};
+  });
+}
+
+void MainWindow::CreateControls() {
+  HINSTANCE instance = application_.Instance();
+  HFONT font = fonts_->Form();
+  auto child = [&](HWND parent, DWORD ex_style, const wchar_t* class_name, const std::wstring& text,
+                   DWORD style, const RECT& bounds, int id, HFONT control_font) {
+    HWND control = CreateWindowExW(
+        ex_style, class_name, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+        bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(control_font), FALSE);
+    return control;
+  };
+
+  // Creation order is tab order: the grid, then the header panel, then the
+  // button panel.
+  StringGridControl::Options grid_options;
+  grid_options.font = font;
+  grid_options.row_height = Scale(StringGrid::kRowHeight);
+  grid_options.on_error = application_.Errors();
+  grid_ =
+      StringGridControl::Create(window_, kGridId, ScaledRect(0, kPanel1Height, kClientWidth, 191),
+                                form_->StringGrid1, *this, grid_options);
+
+  SIZE banner_size{};
+  banner_.Reset(LoadBanner(instance, banner_size));
+  white_brush_.Reset(CreateSolidBrush(RGB(255, 255, 255)));
+  const std::wstring version = WidenCp932(texts::kVersionLabel);
+  SIZE version_size = TextSize(font, version);
+  Panel::Style header{RGB(255, 255, 255), WidenCp932(texts::kPanel1Caption), font, {}, {}};
+  if (banner_.Valid()) {
+    header.pictures.push_back(
+        {{Scale(1), Scale(1)}, static_cast<HBITMAP>(banner_.Get()), banner_size});
+  }
+  header.labels.push_back(
+      {{Scale(328), Scale(24), Scale(328) + version_size.cx, Scale(24) + version_size.cy},
+       version,
+       font,
+       true,
+       RGB(255, 255, 255)});
+  panel1_ = Panel::Create(window_, ScaledRect(0, 0, kClientWidth, kPanel1Height), header,
+                          application_.Errors());
+  edit2_ = child(panel1_, 0, kEditClass, WidenCp932(texts::kContactAddress),
+                 ES_READONLY | ES_AUTOHSCROLL, ScaledRect(376, 16, 257, 25), kEdit2Id,
+                 static_cast<HFONT>(fonts_->edit2.Get()));
+
+  const std::wstring page_time = WidenCp932(texts::kPageTimeLabel);
+  SIZE page_time_size = TextSize(font, page_time);
+  Panel::Style buttons{GetSysColor(COLOR_BTNFACE), L"", font, {}, {}};
+  buttons.labels.push_back(
+      {{Scale(496), Scale(8), Scale(496) + page_time_size.cx, Scale(8) + page_time_size.cy},
+       page_time,
+       font,
+       false,
+       0});
+  panel2_ = Panel::Create(window_,
+                          ScaledRect(0, kClientHeight - kPanel2Height, kClientWidth, kPanel2Height),
+                          buttons, application_.Errors());
+  struct ButtonLayout {
+    const char* caption;
+    int x;
+    int width;
+  };
+  const ButtonLayout layout[] = {{texts::kLoadButton, 32, 75},
+                                 {texts::kSaveButton, 128, 75},
+                                 {texts::kAddRowButton, 224, 75},
+                                 {texts::kDeleteRowButton, 320, 75},
+                                 {texts::kTourIdle, 416, 97}};
+  for (int i = 0; i < 5; ++i) {
+    HWND button =
+        child(panel2_, 0, kButtonClass, WidenCp932(layout[i].caption), WS_TABSTOP | BS_PUSHBUTTON,
+              ScaledRect(layout[i].x, 24, layout[i].width, 25), kButton1Id + i, font);
+    if (i == 4) button5_->Attach(button, layout[i].caption);
+  }
+  HWND edit1 =
+      child(panel2_, WS_EX_CLIENTEDGE, kEditClass, L"", WS_TABSTOP | ES_AUTOHSCROLL,
+            ScaledRect(528, 24, 25, 24), kEdit1Id, static_cast<HFONT>(fonts_->edit1.Get()));
+  edit1_->Attach(edit1);
+  HWND updown =
+      child(panel2_, 0, kUpDownClass, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+            ScaledRect(553, 24, 16, 24), kUpDownId, font);
+  SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit1), 0);
+  SendMessageW(updown, UDM_SETRANGE32, 3, 20);
+  SendMessageW(updown, UDM_SETPOS32, 0, 6);
+}
+
+void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
+  form_->StringGrid1SetEditText(col, row, value);
+}
+
+void MainWindow::OnCommand(WORD id, WORD code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kButton1Id:
+      form_->Button1Click();
+      break;
+    case kButton1Id + 1:
+      form_->Button2Click();
+      break;
+    case kButton1Id + 2:
+      form_->Button3Click();
+      break;
+    case kButton1Id + 3:
+      form_->Button4Click();
+      break;
+    case kButton1Id + 4:
+      form_->Button5Click();
+      break;
+    default:
+      break;  // Enter and Esc press no button
+  }
+}
+
+void MainWindow::OnSize(int width, int height) {
+  const int top = Scale(kPanel1Height);
+  const int bottom = Scale(kPanel2Height);
+  MoveWindow(panel1_, 0, 0, width, top, TRUE);
+  MoveWindow(panel2_, 0, height - bottom, width, bottom, TRUE);
+  MoveWindow(grid_, 0, top, width, std::max(0, height - top - bottom), TRUE);
+}
+
+void MainWindow::OnActivate(WORD state) {
+  if (state == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_, focus)) focused_ = focus;
+    return;
+  }
+  // The grid is the first control to get the focus.
+  HWND target =
+      (focused_ != nullptr && IsWindow(focused_) && IsWindowEnabled(focused_)) ? focused_ : grid_;
+  SetFocus(target);
+}
+
+LRESULT MainWindow::OnControlColor(HDC dc, HWND control) {
+  if (control == edit2_) {
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    return reinterpret_cast<LRESULT>(white_brush_.Get());
+  }
+  return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                        reinterpret_cast<LPARAM>(control));
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_SIZE:
+      OnSize(LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wparam));
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize = {Scale(kMinWidth), Scale(kMinHeight)};
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      return OnControlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_MINIMIZE) {
+        application_.Minimize();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (form_->FormCloseQuery()) DestroyWindow(window_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return form_->EndSessionQuery() ? TRUE : FALSE;
+    case WM_DESTROY:
+      application_.Terminate();
+      return 0;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr || self->form_ == nullptr || self->grid_ == nullptr) {
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  const LRESULT on_error = message == WM_QUERYENDSESSION ? TRUE : 0;
+  return CallGuarded(self->application_.Errors(), on_error,
+                     [&] { return self->OnMessage(message, wparam, lparam); });
+}
+
+}  // namespace vimbrel::win32

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/Unit1.h"
+#include "app/win32/Application.h"
+#include "app/win32/StringGridControl.h"
+#include "platform/win32/Handle.h"
+
+namespace vimbrel::win32 {
+
+// The main window Form1 on the screen: its controls laid out as the layout
+// table gives them (scaled for the screen and font), with every message
+// passed to the handlers of TForm1 inside the error guard.
+class MainWindow final : private StringGridEvents {
+ public:
+  struct Services {
+    Files& files;
+    TimerService& timers;
+    Desktop& desktop;
+    Automation& automation;
+  };
+  MainWindow(Application& application, const Services& services);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the hidden window and its controls, then runs FormCreate.
+  void Create();
+  HWND Handle() const { return window_; }
+  TForm1& Form() { return *form_; }
+
+ private:
+  class ButtonControl;
+  class EditControl;
+  struct Fonts;
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(WORD id, WORD code);
+  void OnSize(int width, int height);
+  void OnActivate(WORD state);
+  LRESULT OnControlColor(HDC dc, HWND control);
+  void OnSetEditText(int col, int row, const std::string& value) override;
+
+  void CreateControls();
+  int Scale(int value) const { return MulDiv(value, text_height_, 12); }
+  RECT ScaledRect(int x, int y, int width, int height) const;
+
+  Application& application_;
+  Win32MessageBoxes boxes_;
+  std::unique_ptr<ButtonControl> button5_;
+  std::unique_ptr<EditControl> edit1_;
+  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<Fonts> fonts_;
+  GdiObject banner_;
+  GdiObject white_brush_;
+  int text_height_ = 12;
+  HWND window_ = nullptr;
+  HWND panel1_ = nullptr;
+  HWND panel2_ = nullptr;
+  HWND grid_ = nullptr;
+  HWND edit2_ = nullptr;
+  HWND focused_ = nullptr;
+};
+
+}  // namespace vimbrel::win32
