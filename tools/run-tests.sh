@@ -19,13 +19,27 @@ source "$root/tools/wine-session.sh"
 wine_session_start "$build/wine" || { echo "could not start Xvfb and Wine" >&2; exit 1; }
 trap wine_session_stop EXIT
 
+# The end-to-end tests leave screenshots of the program as BMP files.
+shots=$build/screenshots
+mkdir -p "$shots"
+rm -f "$shots"/*.bmp
 if ctest --test-dir "$build/win32" --output-on-failure -V >"$logs/windows.log" 2>&1; then :; else
   status=1
   grep -E '^\s*[0-9]+: ' "$logs/windows.log" | grep -E 'FAILED|Failure|error' | head -n 40
 fi
-while read -r line; do summary+=("windows: $line"); done < <(
-  grep -E '^[0-9]+: \[  (PASSED|FAILED)  \] [0-9]+ test' "$logs/windows.log" | sed -E 's/^[0-9]+: //')
+for bmp in "$shots"/*.bmp; do
+  [[ -f $bmp ]] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+# One line per test program, named: "windows e2e_tests: [  PASSED  ] 12 tests."
+declare -A test_names=()
+while read -r number name; do test_names[$number]=$name; done < <(
+  sed -nE 's/^ *Start +([0-9]+): ([A-Za-z0-9_]+).*/\1 \2/p' "$logs/windows.log")
+while IFS=: read -r number line; do
+  summary+=("windows ${test_names[$number]:-test $number}:${line}")
+done < <(grep -E '^[0-9]+: \[  (PASSED|FAILED)  \] [0-9]+ test' "$logs/windows.log")
 summary+=("windows: $(grep -E 'tests passed|tests failed' "$logs/windows.log" | tail -n 1)")
+[[ -z $(ls "$shots"/*.png 2>/dev/null) ]] || summary+=("screenshots: $shots")
 
 echo
 printf '%s\n' "${summary[@]}"

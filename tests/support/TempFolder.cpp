@@ -69,10 +69,10 @@ std::string TempFolder::Read(const vimbrel::Path& path) const {
   return bytes;
 }
 
-std::vector<std::wstring> TempFolder::Entries() const {
+std::vector<std::wstring> TempFolder::Entries(const vimbrel::Path& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  win32::FindHandle find(FindFirstFileW((Extended(path_) + L"\\*").c_str(), &entry));
+  win32::FindHandle find(FindFirstFileW((Extended(folder) + L"\\*").c_str(), &entry));
   if (!find.Valid()) return names;
   do {
     std::wstring name = entry.cFileName;

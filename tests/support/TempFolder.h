@@ -23,7 +23,9 @@ class TempFolder {
   void Write(const vimbrel::Path& path, const std::string& bytes) const;
   std::string Read(const vimbrel::Path& path) const;
   // Names of the entries directly inside, sorted.
-  std::vector<std::wstring> Entries() const;
+  std::vector<std::wstring> Entries() const { return Entries(path_); }
+  // The same for a folder within.
+  static std::vector<std::wstring> Entries(const vimbrel::Path& folder);
 
  private:
   vimbrel::Path path_;

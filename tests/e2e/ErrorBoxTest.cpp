@@ -1,0 +1,113 @@
+// Failures of the list file that a user can run into, each shown in the error
+// box: its text (with the "." rule applied), caption, button and owner, and
+// what the failure leaves behind.
+#include <functional>
+
+#include "ProgramTest.h"
+#include "platform/Texts.h"
+#include "support/Sjis.h"
+
+namespace vimbrel::e2e {
+namespace {
+
+using testing::Sjis;
+
+void ExpectErrorBox(RunningProgram& program, const MessageBoxView& box, const char* utf8_text) {
+  EXPECT_EQ(box.Text(), Sjis(utf8_text)) << Readable(box.Text());
+  EXPECT_EQ(box.Caption(), texts::kApplicationTitle) << Readable(box.Caption());
+  EXPECT_EQ(box.Buttons(), std::vector<int>{IDOK});
+  EXPECT_EQ(box.Owner(), program.ApplicationWindow());
+}
+
+class HeldListFileTest : public ProgramTest {};
+
+TEST_F(HeldListFileTest, FailsToLoadAndToSaveUntilTheOtherProgramLetsGo) {
+  folder_.WriteListFile(WorkedExampleBytes());
+  win32::FileHandle other_program = folder_.HoldListFileForWriting();
+  RunningProgram& program = Start();
+
+  MessageBoxView box = program.WaitForMessageBox();
+  // The load runs while the window is created, before it is shown.
+  HWND main = program.MainWindowIfAny();
+  EXPECT_TRUE(main == nullptr || !IsWindowVisible(main));
+  ExpectErrorBox(program, box, "I/O エラー (32)");
+  program.Screenshot(L"error-box");
+  box.Press(IDOK);
+  EXPECT_TRUE(IsWindowVisible(program.MainWindow()));
+  ExpectNoMessageBox();
+
+  box = ClickExpectingBox(ui::kSaveButton);
+  ExpectErrorBox(program, box, "I/O エラー (32)");
+  box.Press(IDOK);
+
+  other_program.Reset();
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+  EXPECT_EQ(folder_.Entries(), (std::vector<std::wstring>{L"vimbrel.dat", L"vimbrel.exe"}));
+  // Nothing was loaded: the grid is still the one of the start.
+  EXPECT_EQ(SaveWithButton(), StartupListBytes());
+  CloseExpectingCleanExit();
+}
+
+class SaveErrorTest;
+
+struct SaveError {
+  const char* name;
+  std::function<void(SaveErrorTest&)> provoke;
+  const char* box_text;  // UTF-8
+};
+
+void PrintTo(const SaveError& error, std::ostream* out) { *out << error.name; }
+
+class SaveErrorTest : public ProgramTest, public ::testing::WithParamInterface<SaveError> {
+ public:
+  void HoldListFile() { other_program_ = folder_.HoldListFileForWriting(); }
+  void MakeListFileReadOnly() { folder_.SetListFileReadOnly(); }
+  void PutFolderInListFilesPlace() {
+    folder_.RemoveListFile();
+    ASSERT_TRUE(CreateDirectoryW(folder_.ListFilePath().c_str(), nullptr));
+  }
+
+ protected:
+  win32::FileHandle other_program_;
+};
+
+TEST_P(SaveErrorTest, ShowsTheErrorAndLeavesTheListAsItWas) {
+  const SaveError& error = GetParam();
+  folder_.WriteListFile(WorkedExampleBytes());
+  RunningProgram& program = Start();
+  program.MainWindow();
+  ExpectNoMessageBox();
+  error.provoke(*this);
+  const std::vector<std::wstring> entries = folder_.Entries();
+
+  MessageBoxView box = ClickExpectingBox(ui::kSaveButton);
+  ExpectErrorBox(program, box, error.box_text);
+  box.Press(IDOK);
+  EXPECT_TRUE(IsWindowVisible(program.MainWindow()));
+  ExpectNoMessageBox();
+
+  // Nothing written, nothing left lying beside the list.
+  other_program_.Reset();
+  EXPECT_EQ(folder_.Entries(), entries);
+  const DWORD attributes = GetFileAttributesW(folder_.ListFilePath().c_str());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+  }
+  // A failed save changes nothing, so closing asks nothing.
+  CloseExpectingCleanExit();
+}
+
+// "I/O エラー (32)" ends in ")", below ".", so it gets no "."; the Japanese
+// text ends in a double-byte character and gets one.
+const SaveError kSaveErrors[] = {
+    {"HeldByAnotherProgram", &SaveErrorTest::HoldListFile, "I/O エラー (32)"},
+    {"ReadOnly", &SaveErrorTest::MakeListFileReadOnly, "ファイルへのアクセスが拒否されました."},
+    {"FolderInItsPlace", &SaveErrorTest::PutFolderInListFilesPlace,
+     "ファイルへのアクセスが拒否されました."},
+};
+
+INSTANTIATE_TEST_SUITE_P(ListFile, SaveErrorTest, ::testing::ValuesIn(kSaveErrors),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vimbrel::e2e

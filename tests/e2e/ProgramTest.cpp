@@ -1,0 +1,72 @@
+#include "ProgramTest.h"
+
+#include "support/Sjis.h"
+
+namespace vimbrel::e2e {
+
+using testing::Sjis;
+
+std::string StartupListBytes() { return Sjis("No,URL,タブ数,逆タブ数\r\n1,\" \",\" \",\" \"\r\n"); }
+
+std::string WorkedExampleBytes() {
+  return Sjis(
+      "No,URL,タブ数,逆タブ数\r\n"
+      "1,page1.htm,3,\" \"\r\n"
+      "2,\"my page.htm\",\" \",2\r\n"
+      "3,\"a,b.htm\",5,0\r\n");
+}
+
+std::string Readable(const std::string& cp932) {
+  if (cp932.empty()) return {};
+  const int size = static_cast<int>(cp932.size());
+  std::wstring wide(cp932.size(), L'\0');
+  wide.resize(
+      static_cast<std::size_t>(MultiByteToWideChar(932, 0, cp932.data(), size, wide.data(), size)));
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
+
+RunningProgram& ProgramTest::Start(std::optional<WORD> show_command) {
+  program_.emplace(folder_.ProgramPath(), show_command);
+  return *program_;
+}
+
+std::string ProgramTest::SaveWithButton() {
+  if (folder_.HasListFile()) folder_.RemoveListFile();
+  program_->ClickButton(ui::kSaveButton);
+  bool done = WaitUntil([&] { return folder_.HasListFile() || program_->HasMessageBox(); }, 10s);
+  if (program_->HasMessageBox()) {
+    ADD_FAILURE() << "saving showed: " << Readable(program_->WaitForMessageBox().Text());
+    return {};
+  }
+  if (!done) {
+    ADD_FAILURE() << "saving wrote no list file";
+    return {};
+  }
+  return folder_.ReadListFile().value_or("");
+}
+
+MessageBoxView ProgramTest::ClickExpectingBox(int button_id) {
+  program_->ClickButton(button_id);
+  return program_->WaitForMessageBox();
+}
+
+void ProgramTest::CloseExpectingCleanExit() {
+  program_->PressAltF4();
+  WaitUntil([&] { return program_->HasExited() || program_->HasMessageBox(); }, 10s);
+  if (program_->HasMessageBox()) {
+    FAIL() << "closing asked: " << Readable(program_->WaitForMessageBox().Text());
+  }
+  EXPECT_EQ(program_->WaitForExitCode(), 0u);
+}
+
+void ProgramTest::ExpectNoMessageBox() {
+  if (program_->HasMessageBox()) {
+    ADD_FAILURE() << "unexpected message box: " << Readable(program_->WaitForMessageBox().Text());
+  }
+}
+
+}  // namespace vimbrel::e2e

@@ -1,0 +1,255 @@
+#include "ProgramUnderTest.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "Screenshot.h"
+#include "UserInput.h"
+#include "WindowQueries.h"
+#include "platform/win32/Win32Files.h"
+
+namespace vimbrel::e2e {
+
+namespace {
+
+// Wine takes a few seconds to start a process on a loaded machine; nothing
+// the program does itself takes that long.
+constexpr auto kStartTimeout = 20s;
+constexpr auto kActionTimeout = 10s;
+
+// Wine sees the Unix file system as drive Z:.
+std::wstring WindowsPathOf(const char* build_path) {
+  std::string path(build_path);
+  std::wstring wide(path.begin(), path.end());
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return (!path.empty() && path[0] == '/') ? L"Z:" + wide : wide;
+}
+
+Path AsPath(const std::wstring& text) { return Path(text.begin(), text.end()); }
+
+std::wstring Extended(const std::wstring& path) { return win32::ExtendedLengthPath(AsPath(path)); }
+
+[[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
+
+}  // namespace
+
+std::wstring BuiltProgramPath() { return WindowsPathOf(VIMBREL_PROGRAM_PATH); }
+
+std::wstring ScreenshotFolder() { return WindowsPathOf(VIMBREL_SCREENSHOT_FOLDER); }
+
+// --- ProgramFolder ---
+
+ProgramFolder::ProgramFolder(const std::vector<std::wstring>& subfolders)
+    : folder_(temp_.Path().begin(), temp_.Path().end()) {
+  for (const std::wstring& name : subfolders) {
+    folder_ += L"\\" + name;
+    if (!CreateDirectoryW(Extended(folder_).c_str(), nullptr)) Fail("cannot make a folder");
+  }
+  if (!CopyFileW(BuiltProgramPath().c_str(), Extended(ProgramPath()).c_str(), TRUE)) {
+    Fail("cannot copy the built program; is it built?");
+  }
+}
+
+Path ProgramFolder::ListFile() const { return AsPath(ListFilePath()); }
+
+void ProgramFolder::WriteListFile(const std::string& bytes) const {
+  temp_.Write(ListFile(), bytes);
+}
+
+std::optional<std::string> ProgramFolder::ReadListFile() const {
+  if (!HasListFile()) return std::nullopt;
+  return temp_.Read(ListFile());
+}
+
+bool ProgramFolder::HasListFile() const {
+  return GetFileAttributesW(Extended(ListFilePath()).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ProgramFolder::RemoveListFile() const {
+  if (!DeleteFileW(Extended(ListFilePath()).c_str())) Fail("cannot remove the list file");
+}
+
+void ProgramFolder::SetListFileReadOnly() const {
+  if (!SetFileAttributesW(Extended(ListFilePath()).c_str(), FILE_ATTRIBUTE_READONLY)) {
+    Fail("cannot make the list file read-only");
+  }
+}
+
+win32::FileHandle ProgramFolder::HoldListFileForWriting() const {
+  win32::FileHandle held(CreateFileW(Extended(ListFilePath()).c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+  if (!held.Valid()) Fail("cannot open the list file for writing");
+  return held;
+}
+
+std::vector<std::wstring> ProgramFolder::Entries() const {
+  return testing::TempFolder::Entries(AsPath(folder_));
+}
+
+// --- MessageBoxView ---
+
+std::string MessageBoxView::Caption() const { return Cp932TextOf(window_); }
+
+std::string MessageBoxView::Text() const {
+  // The text of a system message box is the static control with id 0xFFFF;
+  // Wine numbers it 100.
+  for (int id : {0xFFFF, 100}) {
+    HWND text = GetDlgItem(window_, id);
+    if (text != nullptr && ClassNameOf(text) == L"Static") return Cp932TextOf(text);
+  }
+  Fail("the message box has no text control");
+}
+
+std::vector<int> MessageBoxView::Buttons() const {
+  std::vector<int> ids;
+  for (HWND child : ChildrenOf(window_)) {
+    if (IsWindowVisible(child) && ClassNameOf(child) == L"Button") {
+      ids.push_back(GetDlgCtrlID(child));
+    }
+  }
+  return ids;
+}
+
+void MessageBoxView::Press(int button_id) const {
+  HWND button = GetDlgItem(window_, button_id);
+  if (button == nullptr || !IsWindowVisible(button)) Fail("the message box lacks that button");
+  ClickCentreOf(button);
+  if (!WaitUntil([this] { return !IsWindow(window_) || !IsWindowVisible(window_); },
+                 kActionTimeout)) {
+    Fail("the message box stayed after its button was clicked");
+  }
+}
+
+// --- RunningProgram ---
+
+RunningProgram::RunningProgram(const std::wstring& program_path, std::optional<WORD> show_command) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (show_command) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = *show_command;
+  }
+  PROCESS_INFORMATION started{};
+  std::wstring command_line = L"\"" + program_path + L"\"";
+  // The folder becomes the current one where the system allows it, as when
+  // the program is started from Explorer.
+  const std::wstring folder = program_path.substr(0, program_path.rfind(L'\\'));
+  const wchar_t* current_folder = folder.size() < MAX_PATH ? folder.c_str() : nullptr;
+  if (!CreateProcessW(program_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, current_folder, &startup, &started)) {
+    Fail("cannot start the program (error " + std::to_string(GetLastError()) + ")");
+  }
+  CloseHandle(started.hThread);
+  process_.Reset(started.hProcess);
+  process_id_ = started.dwProcessId;
+}
+
+RunningProgram::~RunningProgram() {
+  if (!HasExited()) {
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), 5000);
+  }
+}
+
+bool RunningProgram::HasExited() const { return WaitForSingleObject(process_.Get(), 0) == 0; }
+
+HWND RunningProgram::MainWindowIfAny() const {
+  return FindTopLevel(process_id_, ui::kMainWindowClass, false);
+}
+
+HWND RunningProgram::MainWindow() const {
+  HWND window = nullptr;
+  if (!WaitUntil(
+          [&] {
+            window = FindTopLevel(process_id_, ui::kMainWindowClass, true);
+            return window != nullptr || HasExited();
+          },
+          kStartTimeout) ||
+      window == nullptr) {
+    Fail("the main window was not shown");
+  }
+  return window;
+}
+
+HWND RunningProgram::ApplicationWindow() const {
+  HWND window = FindTopLevel(process_id_, ui::kApplicationClass, false);
+  if (window == nullptr) Fail("the program has no application window");
+  return window;
+}
+
+HWND RunningProgram::Control(int control_id, const std::wstring& class_name) const {
+  HWND control = FindDescendant(MainWindow(), control_id, class_name);
+  if (control == nullptr) Fail("the main window lacks a control it should have");
+  return control;
+}
+
+std::optional<HWND> RunningProgram::VisibleMessageBox() const {
+  HWND box = FindTopLevel(process_id_, ui::kDialogClass, true);
+  if (box == nullptr) return std::nullopt;
+  return box;
+}
+
+bool RunningProgram::HasMessageBox() const { return VisibleMessageBox().has_value(); }
+
+MessageBoxView RunningProgram::WaitForMessageBox() const {
+  std::optional<HWND> box;
+  if (!WaitUntil(
+          [&] {
+            box = VisibleMessageBox();
+            return box.has_value() || HasExited();
+          },
+          kStartTimeout) ||
+      !box) {
+    Fail("no message box was shown");
+  }
+  // A box is made visible a moment before its modal loop takes input.
+  Sleep(200);
+  return MessageBoxView(*box);
+}
+
+void RunningProgram::Activate() const {
+  HWND window = MainWindow();
+  SetForegroundWindow(window);
+  if (!WaitUntil([window] { return GetForegroundWindow() == window; }, kActionTimeout)) {
+    Fail("the main window did not come to the front");
+  }
+}
+
+void RunningProgram::ClickButton(int button_id) const {
+  HWND button = Control(button_id, ui::kButtonClass);
+  Activate();
+  ClickCentreOf(button);
+}
+
+void RunningProgram::PressAltF4() const {
+  Activate();
+  PressKey(VK_F4, {VK_MENU});
+}
+
+DWORD RunningProgram::WaitForExitCode() const {
+  const auto timeout_ms = std::chrono::milliseconds(kActionTimeout).count();
+  if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) {
+    Fail("the program did not end");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_.Get(), &code);
+  return code;
+}
+
+void RunningProgram::Screenshot(const std::wstring& name) const {
+  // Time for the last paint before the picture is taken.
+  Sleep(500);
+  RECT area{};
+  for (HWND window : TopLevelWindowsOf(process_id_)) {
+    if (!IsWindowVisible(window)) continue;
+    RECT bounds = WindowRectOf(window);
+    if (IsRectEmpty(&bounds)) continue;
+    UnionRect(&area, &area, &bounds);
+  }
+  if (IsRectEmpty(&area)) Fail("nothing of the program is on the screen");
+  CreateDirectoryW(ScreenshotFolder().c_str(), nullptr);
+  SaveScreenshot(area, ScreenshotFolder() + L"\\" + name + L".bmp");
+}
+
+}  // namespace vimbrel::e2e

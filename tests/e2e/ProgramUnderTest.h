@@ -1,0 +1,140 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/win32/Handle.h"
+#include "support/TempFolder.h"
+
+namespace vimbrel::e2e {
+
+// The program's windows and controls, by the class names and ids it gives them.
+namespace ui {
+inline const std::wstring kApplicationClass = L"TApplication";
+inline const std::wstring kMainWindowClass = L"TForm1";
+inline const std::wstring kPanelClass = L"TPanel";
+inline const std::wstring kButtonClass = L"TButton";
+inline const std::wstring kEditClass = L"TEdit";
+inline const std::wstring kUpDownClass = L"TUpDown";
+inline const std::wstring kGridClass = L"VimbrelStringGrid";
+inline const std::wstring kDialogClass = L"#32770";
+constexpr int kGridId = 100;
+constexpr int kLoadButton = 101;       // リスト読込
+constexpr int kSaveButton = 102;       // リスト保存
+constexpr int kAddRowButton = 103;     // 行追加
+constexpr int kDeleteRowButton = 104;  // 行削除
+constexpr int kTourButton = 105;       // 巡回
+constexpr int kPageTimeEdit = 106;     // Edit1
+constexpr int kPageTimeUpDown = 107;   // UpDown1
+constexpr int kContactEdit = 108;      // Edit2
+}  // namespace ui
+
+// The built program and the folder that screenshots go to, as Windows paths.
+std::wstring BuiltProgramPath();
+std::wstring ScreenshotFolder();
+
+// A copy of the built program, alone in a fresh folder, with or without a
+// list file beside it.
+class ProgramFolder {
+ public:
+  // `subfolders` are made one inside the other under a fresh temporary
+  // folder, and the program goes into the innermost one.
+  explicit ProgramFolder(const std::vector<std::wstring>& subfolders = {});
+
+  const std::wstring& Folder() const { return folder_; }
+  std::wstring ProgramPath() const { return folder_ + L"\\vimbrel.exe"; }
+  std::wstring ListFilePath() const { return folder_ + L"\\vimbrel.dat"; }
+
+  void WriteListFile(const std::string& bytes) const;
+  // The list file's bytes; nullopt when there is none.
+  std::optional<std::string> ReadListFile() const;
+  bool HasListFile() const;
+  void RemoveListFile() const;
+  void SetListFileReadOnly() const;
+  // Opens the list file for writing as another program would, sharing it
+  // for reading only; it stays so until the handle is closed.
+  win32::FileHandle HoldListFileForWriting() const;
+  // Names in the program's folder, sorted.
+  std::vector<std::wstring> Entries() const;
+
+ private:
+  Path ListFile() const;
+
+  testing::TempFolder temp_;
+  std::wstring folder_;
+};
+
+// A message box of the program: its caption and text as the program's code
+// page 932 bytes, and its buttons.
+class MessageBoxView {
+ public:
+  explicit MessageBoxView(HWND window) : window_(window) {}
+  HWND Handle() const { return window_; }
+  HWND Owner() const { return GetWindow(window_, GW_OWNER); }
+  std::string Caption() const;
+  std::string Text() const;
+  // Ids of the buttons shown (IDOK, IDYES, ...), in the order of the box.
+  std::vector<int> Buttons() const;
+  // Clicks the button with the mouse and waits until the box is gone.
+  void Press(int button_id) const;
+
+ private:
+  HWND window_;
+};
+
+// One run of the program, started as the shell starts it. A run that a case
+// leaves behind is ended at the end of the case, so that nothing outlives it.
+class RunningProgram {
+ public:
+  // `show_command` is the show request a shortcut passes (SW_SHOWMAXIMIZED);
+  // without one the system's default applies.
+  explicit RunningProgram(const std::wstring& program_path,
+                          std::optional<WORD> show_command = std::nullopt);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  DWORD ProcessId() const { return process_id_; }
+
+  // The main window once it is shown; fails the case if it never is.
+  HWND MainWindow() const;
+  // The main window whether shown or not; null before it exists.
+  HWND MainWindowIfAny() const;
+  HWND ApplicationWindow() const;
+  // A control of the main window by its id and class; fails if missing.
+  HWND Control(int control_id, const std::wstring& class_name) const;
+
+  // The program's message box once one is shown; fails the case if none is.
+  MessageBoxView WaitForMessageBox() const;
+  bool HasMessageBox() const;
+
+  // Makes the main window the foreground window, so that keys reach it.
+  void Activate() const;
+  // Clicks one of the buttons Button1 ... Button5 with the mouse.
+  void ClickButton(int button_id) const;
+  // Alt+F4 on the main window, as the user closes it.
+  void PressAltF4() const;
+  // Waits for the process to end; fails the case if it does not in time.
+  DWORD WaitForExitCode() const;
+  bool HasExited() const;
+
+  // A picture of the program's visible windows, build/screenshots/NAME.bmp.
+  void Screenshot(const std::wstring& name) const;
+
+ private:
+  std::optional<HWND> VisibleMessageBox() const;
+
+  struct ProcessHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { CloseHandle(handle); }
+  };
+  win32::UniqueHandle<ProcessHandleTraits> process_;
+  DWORD process_id_ = 0;
+};
+
+}  // namespace vimbrel::e2e
