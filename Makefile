@@ -39,6 +39,12 @@ run: deps
 	@$(MAKE) --no-print-directory windows
 	@tools/run-program.sh $(WIN32_TREE)/src/app/win32/vimbrel.exe
 
+BENCH_TREE := $(BUILD)/bench
+bench: deps
+	@cmake -S . -B $(BENCH_TREE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=OFF -DVIMBREL_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_TREE)
+	@$(BENCH_TREE)/tests/bench/list_bench
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
