@@ -39,6 +39,14 @@ run: deps
 	@$(MAKE) --no-print-directory windows
 	@tools/run-program.sh $(WIN32_TREE)/src/app/win32/vimbrel.exe
 
+dist: deps
+	@$(MAKE) --no-print-directory windows win64
+	@rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/vimbrel/x64
+	@cp $(WIN32_TREE)/src/app/win32/vimbrel.exe README.md $(BUILD)/dist/vimbrel/
+	@cp $(WIN64_TREE)/src/app/win32/vimbrel.exe $(BUILD)/dist/vimbrel/x64/
+	@cd $(BUILD)/dist && zip -qr vimbrel-1.00.zip vimbrel
+	@echo "dist: $(BUILD)/dist/vimbrel-1.00.zip"
+
 BENCH_TREE := $(BUILD)/bench
 bench: deps
 	@cmake -S . -B $(BENCH_TREE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=OFF -DVIMBREL_BENCH=ON >/dev/null
