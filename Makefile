@@ -9,7 +9,7 @@ CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev
 
 .PHONY: all test run deps native windows win64 dist bench fuzz format clean
 
-all: native windows
+all: native windows win64
 
 deps:
 	@tools/install-deps.sh
@@ -32,7 +32,7 @@ win64: $(THIRD)/libjpeg-x86_64/lib/libjpeg.a
 	@cmake --build $(WIN64_TREE)
 
 test: deps
-	@$(MAKE) --no-print-directory native windows win64
+	@$(MAKE) --no-print-directory native windows win64 fuzz-build
 	@tools/run-tests.sh
 
 run: deps
@@ -46,6 +46,17 @@ dist: deps
 	@cp $(WIN64_TREE)/src/app/win32/vimbrel.exe $(BUILD)/dist/vimbrel/x64/
 	@cd $(BUILD)/dist && zip -qr vimbrel-1.00.zip vimbrel
 	@echo "dist: $(BUILD)/dist/vimbrel-1.00.zip"
+
+# libFuzzer: `make fuzz` runs each target for FUZZ_SECONDS (default 600).
+FUZZ_TREE := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 600
+fuzz-build:
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_TREE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVIMBREL_FUZZ=ON -DVIMBREL_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_TREE)
+
+fuzz: deps fuzz-build
+	@tools/run-fuzzers.sh $(FUZZ_TREE) $(FUZZ_SECONDS)
 
 BENCH_TREE := $(BUILD)/bench
 bench: deps
