@@ -476,6 +476,41 @@ TEST(TourSequencer, AHaltWithAStopPendingReturnsToIdle) {
   EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
 }
 
+TEST(TourSequencer, AStopThatGetsNoTimerLeavesTheButtonUsable) {
+  TourRig rig;
+  rig.h.edit1.text = "3";
+  rig.Click();
+  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  rig.h.timers.refuse = [](std::uint32_t ms) { return ms == 500; };
+  rig.Click();
+  EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{Sjis("タイマーを取得できません.")});
+  EXPECT_EQ(rig.h.button5.caption, kRunning);
+  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_FALSE(rig.tour.StopRequested);
+
+  rig.h.timers.refuse = nullptr;
+  rig.Click();
+  rig.RunToEnd();
+  EXPECT_EQ(rig.h.button5.caption, kIdle);
+  EXPECT_TRUE(rig.h.button5.enabled);
+}
+
+TEST(TourSequencer, AStopPollOutlastsASystemThatRefusesNewTimers) {
+  TourRig rig;
+  rig.Click();
+  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  rig.Click();
+  rig.h.timers.refuse = [](std::uint32_t) { return true; };
+  rig.h.timers.Advance(500);  // a poll while the system refuses timers
+  EXPECT_EQ(rig.ticks.back().timer, "timStop");
+  rig.h.timers.refuse = nullptr;
+  rig.RunToEnd();
+  EXPECT_EQ(rig.Count("call Quit"), 1u);
+  EXPECT_EQ(rig.h.button5.caption, kIdle);
+  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_FALSE(rig.tour.StopRequested);
+}
+
 TEST(TourSequencer, ReadsRowsAsTheyAreAtEachStep) {
   {
     SCOPED_TRACE("a row added during a tour is toured");
