@@ -7,7 +7,7 @@ WIN64_TREE := $(BUILD)/win64
 THIRD := $(BUILD)/third_party
 CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev
 
-.PHONY: all test run deps native windows win64 dist bench fuzz format clean
+.PHONY: all test run deps native windows win64 dist bench fuzz fuzz-build soak format clean
 
 all: native windows win64
 
@@ -57,6 +57,9 @@ fuzz-build:
 
 fuzz: deps fuzz-build
 	@tools/run-fuzzers.sh $(FUZZ_TREE) $(FUZZ_SECONDS)
+
+soak: deps native
+	@$(NATIVE)/tests/soak/tour_soak 1000000
 
 BENCH_TREE := $(BUILD)/bench
 bench: deps
