@@ -523,6 +523,104 @@ TEST_F(TestBrowserSession, BrowserThatWentAwayIsReportedOnceThenCreatedAnew) {
   }
 }
 
+TEST_F(TestBrowserSession, SlowBrowserIsWaitedFor) {
+  control_.Set(browser::kStartDelayMs, 1500ul);
+  control_.Set(browser::kCallDelayMs, 100ul);
+  session_.OpenBrowser("a");
+  EXPECT_EQ(control_.Calls(),
+            Concat({CreationLines(), MethodLines("Navigate", NavigateArgs(L"a"))}));
+}
+
+// The frame as the tour's keystrokes meet it: brought to the front, then given
+// system-wide key events.
+class TestBrowserFrame : public TestBrowserSession {
+ protected:
+  HWND OpenInFront() {
+    session_.OpenBrowser("a");
+    HWND frame = FindWindowW(browser::kFrameClass, nullptr);
+    SetForegroundWindow(frame);
+    EXPECT_TRUE(WaitUntil([frame] { return GetForegroundWindow() == frame; }, 5000));
+    return frame;
+  }
+
+  static void Press(std::initializer_list<BYTE> keys) {
+    for (BYTE key : keys) keybd_event(key, 0, 0, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+      keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
+    }
+  }
+
+  // The log lines of keys going down, focus moves, activations and closing.
+  std::vector<std::string> FrameEvents() const {
+    std::vector<std::string> events;
+    for (const std::string& line : control_.Log()) {
+      for (const char* kind : {"keydown ", "syskeydown ", "focus ", "activate ", "close "}) {
+        if (line.rfind(kind, 0) == 0) events.push_back(line);
+      }
+    }
+    return events;
+  }
+};
+
+TEST_F(TestBrowserFrame, TabShiftTabAndEnterMoveBetweenAndActivateLinks) {
+  OpenInFront();
+  Press({VK_TAB});
+  Press({VK_TAB});
+  Press({VK_TAB});
+  Press({VK_SHIFT, VK_TAB});
+  Press({VK_RETURN});
+
+  ASSERT_TRUE(control_.WaitForLine("activate link2"));
+  EXPECT_EQ(FrameEvents(),
+            (std::vector<std::string>{"keydown 09", "focus link1", "keydown 09", "focus link2",
+                                      "keydown 09", "focus link3", "keydown 10", "keydown 09",
+                                      "focus link2", "keydown 0D", "activate link2"}));
+}
+
+TEST_F(TestBrowserFrame, ShiftTabFromThePageReachesTheLastLink) {
+  OpenInFront();
+  Press({VK_SHIFT, VK_TAB});
+  Press({VK_RETURN});
+
+  ASSERT_TRUE(control_.WaitForLine("activate link" + std::to_string(browser::kLinkCount)));
+}
+
+TEST_F(TestBrowserFrame, AltF4AndQuitCloseTheFrameUnlessItRefuses) {
+  struct Case {
+    bool refuse;
+    bool by_quit;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {false, false, "close SC_CLOSE"},
+      {true, false, "close refused SC_CLOSE"},
+      {true, true, "close refused Quit"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.logged);
+    TestBrowserControl control;
+    if (c.refuse) control.Set(browser::kRefuseClose, 1ul);
+    BrowserSession session(automation_);
+    session.OpenBrowser("a");
+    HWND frame = FindWindowW(browser::kFrameClass, nullptr);
+    if (c.by_quit) {
+      session.QuitBrowser();
+    } else {
+      SetForegroundWindow(frame);
+      ASSERT_TRUE(WaitUntil([frame] { return GetForegroundWindow() == frame; }, 5000));
+      Press({VK_MENU, VK_F4});
+    }
+    ASSERT_TRUE(control.WaitForLine(c.logged));
+    if (c.refuse) {
+      Sleep(300);
+      EXPECT_TRUE(IsWindow(frame));
+    } else {
+      EXPECT_TRUE(WaitUntil([frame] { return !IsWindow(frame); }, 5000));
+      EXPECT_TRUE(control.WaitForLine("exit"));
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The call mechanism in process, with a dispatch object of the test's own
 
