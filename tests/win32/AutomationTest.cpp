@@ -126,7 +126,42 @@ DWORD RunTestBrowser(const std::wstring& command_switch) {
   return exit_code;
 }
 
+// The class that "InternetExplorer.Application" names now.
+std::wstring ProgIdClass() {
+  CLSID clsid{};
+  if (FAILED(CLSIDFromProgID(browser::kProgId, &clsid))) return L"";
+  wchar_t text[40];
+  StringFromGUID2(clsid, text, 40);
+  return text;
+}
+
 bool AnyBrowserFrame() { return FindWindowW(browser::kFrameClass, nullptr) != nullptr; }
+
+struct FrameSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK MatchFrame(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<FrameSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[32];
+  if (owner != search->process || !GetClassNameW(window, name, 32) ||
+      std::wstring(name) != browser::kFrameClass) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+// The frame window of one browser process; null when it has none (any more).
+// Frames of other browsers on the desktop are not mistaken for it.
+HWND FrameOf(DWORD process) {
+  FrameSearch search{process, nullptr};
+  EnumWindows(MatchFrame, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 // Asks every browser frame on the desktop to close and waits until none is
 // left: what one test leaves open must not meet the next.
@@ -282,7 +317,9 @@ std::string SystemMessageFor(HRESULT status) {
 
 class TestBrowserSession : public ::testing::Test {
  public:
-  static void SetUpTestSuite() { registered_ = RunTestBrowser(L"/RegServer") == 0; }
+  static void SetUpTestSuite() {
+    registered_ = RunTestBrowser(L"/RegServer") == 0 && ProgIdClass() == browser::kClsid;
+  }
   static void TearDownTestSuite() { EXPECT_EQ(RunTestBrowser(L"/UnregServer"), 0u); }
 
  protected:
@@ -312,12 +349,11 @@ TEST_F(TestBrowserSession, FirstOpenCreatesPutsSixPropertiesInOrderThenNavigates
   EXPECT_EQ(control_.Calls(),
             Concat({CreationLines(), MethodLines("Navigate", NavigateArgs(wide))}));
   EXPECT_TRUE(session_.Held());
-  HWND frame = FindWindowW(browser::kFrameClass, nullptr);
+  const std::vector<DWORD> processes = control_.ProcessIds();
+  ASSERT_EQ(processes.size(), 1u);
+  HWND frame = FrameOf(processes[0]);
   ASSERT_NE(frame, nullptr);
   EXPECT_TRUE(IsWindowVisible(frame));
-  DWORD owner = 0;
-  GetWindowThreadProcessId(frame, &owner);
-  EXPECT_EQ(control_.ProcessIds(), std::vector<DWORD>{owner});
 }
 
 TEST_F(TestBrowserSession, AddressDecidesBetweenNavigateAndGohome) {
@@ -374,7 +410,7 @@ TEST_F(TestBrowserSession, ReleasingWithoutQuitLeavesTheBrowserOpen) {
   EXPECT_EQ(control_.Calls(),
             Concat({CreationLines(), MethodLines("Navigate", NavigateArgs(L"a"))}));
   Sleep(300);
-  EXPECT_TRUE(AnyBrowserFrame());
+  EXPECT_NE(FrameOf(control_.ProcessIds().at(0)), nullptr);
   const auto log = control_.Log();
   EXPECT_EQ(std::find(log.begin(), log.end(), "exit"), log.end());
 }
@@ -506,8 +542,8 @@ TEST_F(TestBrowserSession, BrowserThatWentAwayIsReportedOnceThenCreatedAnew) {
     BrowserSession session(automation_);
     session.OpenBrowser("a");
     const DWORD process = control.ProcessIds().at(0);
-    c.end(process, FindWindowW(browser::kFrameClass, nullptr));
-    ASSERT_TRUE(WaitUntil([] { return !AnyBrowserFrame(); }, 10000));
+    c.end(process, FrameOf(process));
+    ASSERT_TRUE(WaitUntil([process] { return FrameOf(process) == nullptr; }, 10000));
 
     try {
       session.OpenBrowser("b");
@@ -537,7 +573,7 @@ class TestBrowserFrame : public TestBrowserSession {
  protected:
   HWND OpenInFront() {
     session_.OpenBrowser("a");
-    HWND frame = FindWindowW(browser::kFrameClass, nullptr);
+    HWND frame = FrameOf(control_.ProcessIds().at(0));
     SetForegroundWindow(frame);
     EXPECT_TRUE(WaitUntil([frame] { return GetForegroundWindow() == frame; }, 5000));
     return frame;
@@ -602,7 +638,7 @@ TEST_F(TestBrowserFrame, AltF4AndQuitCloseTheFrameUnlessItRefuses) {
     if (c.refuse) control.Set(browser::kRefuseClose, 1ul);
     BrowserSession session(automation_);
     session.OpenBrowser("a");
-    HWND frame = FindWindowW(browser::kFrameClass, nullptr);
+    HWND frame = FrameOf(control.ProcessIds().at(0));
     if (c.by_quit) {
       session.QuitBrowser();
     } else {
@@ -724,7 +760,10 @@ class WineBrowserSession : public ::testing::Test {
   static void SetUpTestSuite() { RunTestBrowser(L"/UnregServer"); }
 
  protected:
-  void SetUp() override { ASSERT_TRUE(apartment_.Initialized()); }
+  void SetUp() override {
+    ASSERT_TRUE(apartment_.Initialized());
+    ASSERT_NE(ProgIdClass(), browser::kClsid) << "the test browser is still registered";
+  }
   void TearDown() override { EXPECT_TRUE(CloseBrowserFrames()); }
 
   static void ExpectNotImplemented(const EOleException& error) {
