@@ -660,7 +660,7 @@ TEST_F(TestBrowserFrame, AltF4AndQuitCloseTheFrameUnlessItRefuses) {
 // ---------------------------------------------------------------------------
 // The call mechanism in process, with a dispatch object of the test's own
 
-class DeferredServer final : public IDispatch {
+class InProcessServer final : public IDispatch {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
     *out = nullptr;
@@ -674,14 +674,31 @@ class DeferredServer final : public IDispatch {
     ids[0] = 1;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
                                    EXCEPINFO* exception, UINT*) override {
+    if (!defer) {
+      // What arrived, last argument first as it stands in the list.
+      arguments.clear();
+      for (UINT i = 0; i < params->cArgs; ++i) {
+        const VARIANTARG& value = params->rgvarg[i];
+        std::wstring text = L"vt=" + std::to_wstring(V_VT(&value)) + L":";
+        if (V_VT(&value) == VT_I4) text += std::to_wstring(V_I4(&value));
+        if (V_VT(&value) == VT_BOOL) text += std::to_wstring(V_BOOL(&value));
+        if (V_VT(&value) == (VT_BSTR | VT_BYREF)) text += *V_BSTRREF(&value);
+        arguments.push_back(text);
+      }
+      call_flags = flags;
+      return S_OK;
+    }
     *exception = EXCEPINFO{};
     exception->pfnDeferredFillIn = FillIn;
     return DISP_E_EXCEPTION;
   }
 
   ULONG references = 1;
+  bool defer = true;
+  WORD call_flags = 0;
+  std::vector<std::wstring> arguments;
 
  private:
   static HRESULT STDAPICALLTYPE FillIn(EXCEPINFO* exception) {
@@ -692,7 +709,7 @@ class DeferredServer final : public IDispatch {
 };
 
 TEST(DispatchObject, DeferredExceptionIsFilledInAndTheReferenceReleased) {
-  DeferredServer server;
+  InProcessServer server;
   {
     std::unique_ptr<AutomationObject> object = AdoptDispatch(&server);
     try {
@@ -706,6 +723,19 @@ TEST(DispatchObject, DeferredExceptionIsFilledInAndTheReferenceReleased) {
   EXPECT_EQ(server.references, 0u);
 }
 
+TEST(DispatchObject, ArgumentsArePassedLastFirstWithTheirTypes) {
+  InProcessServer server;
+  server.defer = false;
+  std::unique_ptr<AutomationObject> object = AdoptDispatch(&server);
+  object->Invoke("Anything", InvokeKind::Method,
+                 {AutomationArg::Int32(-7), AutomationArg::Bool(false),
+                  AutomationArg::StringByRef(Sjis("表示"))});
+
+  EXPECT_EQ(server.call_flags, DISPATCH_METHOD);
+  EXPECT_EQ(server.arguments,
+            (std::vector<std::wstring>{L"vt=16392:\u8868\u793A", L"vt=11:0", L"vt=3:-7"}));
+}
+
 TEST(DispatchObject, NoObjectIsRefusedBeforeAnyCall) {
   std::unique_ptr<AutomationObject> object = AdoptDispatch(nullptr);
   try {
@@ -716,17 +746,41 @@ TEST(DispatchObject, NoObjectIsRefusedBeforeAnyCall) {
   }
 }
 
-TEST(Win32Automation, UnregisteredProgIdRaisesTheStatusOfTheLookup) {
+// A ProgID that the system does not know fails in the lookup; one that names
+// a class that is not registered fails in the creation.
+TEST(Win32Automation, CreationFailuresRaiseTheSystemStatus) {
+  const std::wstring dangling = L"Software\\Classes\\Vimbrel.AutomationTest.Dangling";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (dangling + L"\\CLSID").c_str(), 0, nullptr, 0,
+                            KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring clsid = L"{0D5A41C3-6F0E-4B57-8E0A-2C7B9D1E3F60}";
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid.c_str()),
+                 static_cast<DWORD>((clsid.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+
+  struct Case {
+    const char* prog_id;
+    HRESULT status;
+  };
+  const Case cases[] = {
+      {"Vimbrel.AutomationTest.Unknown", CO_E_CLASSSTRING},
+      {"Vimbrel.AutomationTest.Dangling", REGDB_E_CLASSNOTREG},
+  };
   ComApartment apartment;
   Win32Automation automation;
-  try {
-    automation.CreateObject("Vimbrel.NoSuchClass");
-    FAIL() << "no error";
-  } catch (const EOleSysError& error) {
-    EXPECT_EQ(static_cast<std::uint32_t>(error.ErrorCode()),
-              static_cast<std::uint32_t>(CO_E_CLASSSTRING));
-    EXPECT_EQ(error.Message(), SystemMessageFor(CO_E_CLASSSTRING));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prog_id);
+    try {
+      automation.CreateObject(c.prog_id);
+      ADD_FAILURE() << "no error";
+    } catch (const EOleSysError& error) {
+      EXPECT_EQ(static_cast<std::uint32_t>(error.ErrorCode()),
+                static_cast<std::uint32_t>(c.status));
+      EXPECT_EQ(error.Message(), SystemMessageFor(c.status));
+    }
   }
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, dangling.c_str());
 }
 
 // The apartment is left only when entering it succeeded: a thread that was
