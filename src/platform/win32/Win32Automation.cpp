@@ -63,9 +63,9 @@ struct ExceptionRecord {
 };
 
 // The error a server exception is reported as. A server that fills in only
-// the 16-bit wCode gets it as an interface-specific failure status, and one
-// that fills in neither code keeps DISP_E_EXCEPTION: the error always carries
-// a failure status.
+// the 16-bit wCode gets it as a failure status of the interface facility
+// (0x8004xxxx), and one that fills in neither code keeps DISP_E_EXCEPTION:
+// the error always carries a failure status.
 EOleException ServerException(EXCEPINFO& info) {
   if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
   HRESULT code = info.scode;
