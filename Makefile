@@ -7,9 +7,9 @@ WIN64_TREE := $(BUILD)/win64
 THIRD := $(BUILD)/third_party
 CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev
 
-.PHONY: all test run deps native windows win64 dist bench fuzz format clean
+.PHONY: all test run deps native windows win64 dist bench fuzz fuzz-build soak format clean
 
-all: native windows
+all: native windows win64
 
 deps:
 	@tools/install-deps.sh
@@ -32,12 +32,40 @@ win64: $(THIRD)/libjpeg-x86_64/lib/libjpeg.a
 	@cmake --build $(WIN64_TREE)
 
 test: deps
-	@$(MAKE) --no-print-directory native windows win64
+	@$(MAKE) --no-print-directory native windows win64 fuzz-build
 	@tools/run-tests.sh
 
 run: deps
 	@$(MAKE) --no-print-directory windows
 	@tools/run-program.sh $(WIN32_TREE)/src/app/win32/vimbrel.exe
+
+dist: deps
+	@$(MAKE) --no-print-directory windows win64
+	@rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/vimbrel/x64
+	@cp $(WIN32_TREE)/src/app/win32/vimbrel.exe README.md $(BUILD)/dist/vimbrel/
+	@cp $(WIN64_TREE)/src/app/win32/vimbrel.exe $(BUILD)/dist/vimbrel/x64/
+	@cd $(BUILD)/dist && zip -qr vimbrel-1.00.zip vimbrel
+	@echo "dist: $(BUILD)/dist/vimbrel-1.00.zip"
+
+# libFuzzer: `make fuzz` runs each target for FUZZ_SECONDS (default 600).
+FUZZ_TREE := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 600
+fuzz-build:
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_TREE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVIMBREL_FUZZ=ON -DVIMBREL_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_TREE)
+
+fuzz: deps fuzz-build
+	@tools/run-fuzzers.sh $(FUZZ_TREE) $(FUZZ_SECONDS)
+
+soak: deps native
+	@$(NATIVE)/tests/soak/tour_soak 1000000
+
+BENCH_TREE := $(BUILD)/bench
+bench: deps
+	@cmake -S . -B $(BENCH_TREE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=OFF -DVIMBREL_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_TREE)
+	@$(BENCH_TREE)/tests/bench/list_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -14,6 +14,11 @@ if ctest --test-dir "$build/native" --output-on-failure -j2 >"$logs/native.log" 
 summary+=("native:  $(grep -E 'tests passed|tests failed' "$logs/native.log" | tail -n 1)")
 [[ $status -eq 0 ]] || tail -n 60 "$logs/native.log"
 
+# --- fuzzing, a short run of each target ---
+if fuzz_out=$("$root/tools/run-fuzzers.sh" "$build/fuzz" "${VIMBREL_FUZZ_SECONDS:-15}" 2>&1); then :; else status=1; fi
+echo "$fuzz_out"
+while read -r line; do summary+=("$line"); done <<<"$fuzz_out"
+
 # --- Windows, under Wine ---
 source "$root/tools/wine-session.sh"
 wine_session_start "$build/wine" || { echo "could not start Xvfb and Wine" >&2; exit 1; }

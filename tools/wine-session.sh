@@ -6,7 +6,9 @@ wine_session_start() {
   dir=$(cd "$1" && pwd)
   export VIMBREL_WINEPREFIX=$dir/prefix
   export WINEPREFIX=$VIMBREL_WINEPREFIX
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree=
+  export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree=
+  # The Japanese locale only for Wine's processes (tools/wine-run.sh sets it too).
+  local jp=(env LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8)
   # -displayfd picks a free display number and tells it when the server is up.
   exec {displayfd}<> <(:)
   Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
@@ -18,7 +20,7 @@ wine_session_start() {
   export DISPLAY=:$number
   if [[ ! -f $WINEPREFIX/.vimbrel-ready ]]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w || return 1
+    "${jp[@]}" wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w || return 1
     # A virtual desktop: Wine then draws the window frames itself and keeps the
     # foreground and keyboard focus to itself, whatever the X server does.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&

@@ -53,20 +53,21 @@ void TourSequencer::Button5Click() {
     CurrentRow = 1;
     Arm(timRow, kStepInterval);
   } else {
+    // The poll first: a stop that gets no timer leaves the button usable
+    // instead of disabled with nothing left to enable it again.
+    Arm(timStop, kStepInterval);
     parts_.tour_button.SetCaption(texts::kTourStopping);
     parts_.tour_button.SetEnabled(false);
     StopRequested = true;
-    timStop.SetEnabled(true);
   }
 }
 
 void TourSequencer::timStopTimer() {
-  timStop.SetEnabled(false);
   if (StopRequested && ChainHalted()) StopRequested = false;
-  if (StopRequested) {
-    timStop.SetEnabled(true);
-    return;
-  }
+  // A pending stop keeps the timer running rather than arming it again, so
+  // that the poll never depends on the system granting a new timer.
+  if (StopRequested) return;
+  timStop.SetEnabled(false);
   parts_.tour_button.SetCaption(texts::kTourIdle);
   parts_.tour_button.SetEnabled(true);
 }

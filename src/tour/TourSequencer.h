@@ -52,7 +52,7 @@ class TourSequencer {
   // Marks a chain handler as running, also while it handles waiting messages.
   class ChainStep;
 
-  // Arms a chain timer afresh: its first tick comes one interval from now.
+  // Arms a timer afresh: its first tick comes one interval from now.
   void Arm(TTimer& timer, std::uint32_t interval_ms);
   // The page display time in milliseconds. Raises EConvertError, or
   // EConvertError for a time that no timer can wait (0 or less, too long).

@@ -1,0 +1,271 @@
+#include "TestBrowser.h"
+
+#include <cstdio>
+
+namespace vimbrel::testbrowser {
+
+namespace {
+
+constexpr int kFirstLinkId = 100;
+constexpr UINT_PTR kIdleTimer = 1;
+// A process that COM started but that no client took an object from goes
+// away by itself.
+constexpr UINT kIdleTimeoutMs = 60000;
+
+}  // namespace
+
+void EventLog::Write(std::string_view line) const {
+  if (path_.empty()) return;
+  HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string text(line);
+  text += '\n';
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string Utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+std::string HexUnits(std::wstring_view text) {
+  std::string hex;
+  for (wchar_t unit : text) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%s%04X", hex.empty() ? "" : ",",
+                  static_cast<unsigned>(unit));
+    hex += buffer;
+  }
+  return hex;
+}
+
+TestBrowser::TestBrowser(HINSTANCE instance, Settings settings)
+    : instance_(instance), settings_(std::move(settings)), log_(settings_.log_file) {}
+
+bool TestBrowser::CreateFrame() {
+  WNDCLASSEXW frame_class{};
+  frame_class.cbSize = sizeof frame_class;
+  frame_class.lpfnWndProc = FrameProc;
+  frame_class.hInstance = instance_;
+  frame_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  frame_class.lpszClassName = kFrameClass;
+  if (!RegisterClassExW(&frame_class)) return false;
+  frame_ =
+      CreateWindowExW(0, kFrameClass, L"Vimbrel test browser", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance_, this);
+  if (!frame_) return false;
+  address_ = CreateWindowExW(0, L"STATIC", L"about:blank", WS_CHILD | WS_VISIBLE, 8, 8, 600, 20,
+                             frame_, nullptr, instance_, nullptr);
+  for (int link = 0; link < kLinkCount; ++link) {
+    const std::wstring caption = L"link" + std::to_wstring(link + 1);
+    links_[link] = CreateWindowExW(
+        0, L"BUTTON", caption.c_str(),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 8 + link * 110, 40, 100, 28,
+        frame_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstLinkId + link)), instance_,
+        nullptr);
+  }
+  SetTimer(frame_, kIdleTimer, kIdleTimeoutMs, nullptr);
+  return true;
+}
+
+void TestBrowser::Run() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (HandleKey(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void TestBrowser::ObjectCreated(IUnknown* object) {
+  object_ = object;
+  object_seen_ = true;
+  log_.Write("create");
+}
+
+void TestBrowser::ObjectReleased() {
+  object_ = nullptr;
+  log_.Write("release");
+  // A browser that was never shown has nothing left to do once its last
+  // client has gone; a shown one stays until its window is closed.
+  if (frame_ && !IsWindowVisible(frame_)) {
+    log_.Write("close release");
+    DestroyWindow(frame_);
+  }
+}
+
+void TestBrowser::SetHeight(int height) {
+  RECT rect;
+  GetWindowRect(frame_, &rect);
+  SetWindowPos(frame_, nullptr, 0, 0, rect.right - rect.left, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TestBrowser::SetWidth(int width) {
+  RECT rect;
+  GetWindowRect(frame_, &rect);
+  SetWindowPos(frame_, nullptr, 0, 0, width, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TestBrowser::SetVisible(bool visible) {
+  ShowWindow(frame_, visible ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+void TestBrowser::ShowAddress(const std::wstring& address) {
+  SetWindowTextW(address_, address.c_str());
+}
+
+void TestBrowser::Quit() {
+  // Like the real browser, the window closes a little after the call has
+  // returned.
+  quit_requested_ = true;
+  PostMessageW(frame_, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK TestBrowser::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* browser = reinterpret_cast<TestBrowser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!browser) return DefWindowProcW(window, message, wparam, lparam);
+  return browser->HandleFrameMessage(window, message, wparam, lparam);
+}
+
+LRESULT TestBrowser::HandleFrameMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int link = LOWORD(wparam) - kFirstLinkId;
+      if (link < 0 || link >= kLinkCount) break;
+      if (HIWORD(wparam) == BN_SETFOCUS) log_.Write("focus link" + std::to_string(link + 1));
+      if (HIWORD(wparam) == BN_CLICKED) Activate(link);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      // The focused link survives a trip to another window, as in a page.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        focus_to_restore_ = FocusedLink() >= 0 ? GetFocus() : nullptr;
+      } else if (focus_to_restore_) {
+        SetFocus(focus_to_restore_);
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_CLOSE) system_close_ = true;
+      break;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_TIMER:
+      if (wparam == kIdleTimer) {
+        KillTimer(window, kIdleTimer);
+        if (!object_seen_) {
+          log_.Write("close idle");
+          DestroyWindow(window);
+        }
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      FrameDestroyed();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+bool TestBrowser::HandleKey(const MSG& message) {
+  const char* kind = nullptr;
+  switch (message.message) {
+    case WM_KEYDOWN:
+      kind = "keydown";
+      break;
+    case WM_KEYUP:
+      kind = "keyup";
+      break;
+    case WM_SYSKEYDOWN:
+      kind = "syskeydown";
+      break;
+    case WM_SYSKEYUP:
+      kind = "syskeyup";
+      break;
+    default:
+      return false;
+  }
+  char line[32];
+  std::snprintf(line, sizeof line, "%s %02X", kind, static_cast<unsigned>(message.wParam));
+  log_.Write(line);
+  if (message.message != WM_KEYDOWN || !frame_) return false;
+  if (message.hwnd != frame_ && !IsChild(frame_, message.hwnd)) return false;
+  if (message.wParam == VK_TAB) {
+    MoveFocus(GetKeyState(VK_SHIFT) < 0);
+    return true;
+  }
+  if (message.wParam == VK_RETURN) {
+    Activate(FocusedLink());
+    return true;
+  }
+  return false;
+}
+
+int TestBrowser::FocusedLink() const {
+  const HWND focus = GetFocus();
+  for (int link = 0; link < kLinkCount; ++link) {
+    if (focus && links_[link] == focus) return link;
+  }
+  return -1;
+}
+
+void TestBrowser::MoveFocus(bool backwards) {
+  // From the page itself (no link focused), TAB reaches the first link and
+  // Shift+TAB the last; past either end the links wrap round.
+  const int current = FocusedLink();
+  int next;
+  if (current < 0) {
+    next = backwards ? kLinkCount - 1 : 0;
+  } else {
+    next = (current + (backwards ? kLinkCount - 1 : 1)) % kLinkCount;
+  }
+  SetFocus(links_[next]);
+}
+
+void TestBrowser::Activate(int link) {
+  log_.Write(link < 0 ? std::string("activate none") : "activate link" + std::to_string(link + 1));
+}
+
+void TestBrowser::Close() {
+  const char* how = quit_requested_ ? "Quit" : system_close_ ? "SC_CLOSE" : "WM_CLOSE";
+  quit_requested_ = false;
+  system_close_ = false;
+  if (settings_.refuse_close) {
+    log_.Write(std::string("close refused ") + how);
+    return;
+  }
+  log_.Write(std::string("close ") + how);
+  DestroyWindow(frame_);
+}
+
+void TestBrowser::FrameDestroyed() {
+  frame_ = nullptr;
+  // Clients of a browser whose window has gone get the disconnection at their
+  // next call, as with a browser the user closed.
+  if (IUnknown* object = object_) {
+    object->AddRef();
+    CoDisconnectObject(object, 0);
+    object->Release();
+  }
+  PostQuitMessage(0);
+}
+
+}  // namespace vimbrel::testbrowser

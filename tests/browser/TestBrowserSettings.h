@@ -1,0 +1,38 @@
+#pragma once
+
+// What the test browser and the tests that drive it agree on. The browser is
+// registered as "InternetExplorer.Application" in a test prefix only.
+
+namespace vimbrel::testbrowser {
+
+inline constexpr wchar_t kClsid[] = L"{5B1E7C2A-8D4F-4E61-9A3B-7C0D2E9F1A44}";
+inline constexpr wchar_t kProgId[] = L"InternetExplorer.Application";
+inline constexpr wchar_t kFrameClass[] = L"IEFrame";
+
+// Settings, read by each browser process when it starts, under
+// HKEY_CURRENT_USER: the registry reaches a server that COM starts, whoever
+// starts it, where an environment would not.
+inline constexpr wchar_t kSettingsKey[] = L"Software\\VimbrelTestBrowser";
+// REG_SZ: the file every process appends its events to, one UTF-8 line each.
+inline constexpr wchar_t kLogFile[] = L"LogFile";
+// REG_DWORD 1: the frame ignores WM_CLOSE, however it is asked to close.
+inline constexpr wchar_t kRefuseClose[] = L"RefuseClose";
+// REG_SZ: a member name that the lookup reports as unknown.
+inline constexpr wchar_t kUnknownMember[] = L"UnknownMember";
+// REG_SZ: a member that fails with FailStatus (REG_DWORD). For
+// DISP_E_EXCEPTION the exception record gets FailScode and FailWCode
+// (REG_DWORD, default 0) and FailDescription (REG_SZ; none when absent).
+inline constexpr wchar_t kFailMember[] = L"FailMember";
+inline constexpr wchar_t kFailStatus[] = L"FailStatus";
+inline constexpr wchar_t kFailScode[] = L"FailScode";
+inline constexpr wchar_t kFailWCode[] = L"FailWCode";
+inline constexpr wchar_t kFailDescription[] = L"FailDescription";
+// REG_DWORD milliseconds: before the class is offered, and before each call
+// is answered.
+inline constexpr wchar_t kStartDelayMs[] = L"StartDelayMs";
+inline constexpr wchar_t kCallDelayMs[] = L"CallDelayMs";
+
+// The frame's focusable links, "link1" to "link4" in the log.
+inline constexpr int kLinkCount = 4;
+
+}  // namespace vimbrel::testbrowser

@@ -1,0 +1,640 @@
+#include "tour/TourSequencer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "list/RowText.h"
+#include "platform/Exception.h"
+#include "support/FormHarness.h"
+#include "support/Sjis.h"
+
+namespace vimbrel {
+namespace {
+
+using testing::FakeDesktop;
+using testing::FormHarness;
+using testing::Sjis;
+
+const std::string kIdle = Sjis("巡回");
+const std::string kRunning = Sjis("中止");
+const std::string kStopping = Sjis("中止中");
+constexpr std::int32_t kFail = static_cast<std::int32_t>(0x80004005u);
+
+struct Tick {
+  std::uint64_t time;
+  std::string timer;
+  bool operator==(const Tick& other) const { return time == other.time && timer == other.timer; }
+};
+std::ostream& operator<<(std::ostream& out, const Tick& tick) {
+  return out << tick.timer << "@" << tick.time;
+}
+using Ticks = std::vector<Tick>;
+
+// The main window with a simulated browser: its frame window shows once it has
+// been sent to an address and goes away when it is told to quit. Every timer
+// tick is traced.
+class TourRig {
+ public:
+  TourRig() {
+    TourSequencer& tour = h.form.Tour;
+    Trace(tour.timStop, "timStop");
+    Trace(tour.timRow, "timRow");
+    Trace(tour.timIEFront, "timIEFront");
+    Trace(tour.timTAB, "timTAB");
+    Trace(tour.timIEend, "timIEend");
+    Trace(tour.timIESubend, "timIESubend");
+    h.automation.before_call = [this](const std::string& call) { Browse(call); };
+    h.Create();
+    SetRows({"1,a.htm,2,"});
+  }
+
+  void SetRows(const std::vector<std::string>& rows) {
+    h.form.StringGrid1.SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      SetRowText(h.form.StringGrid1, static_cast<int>(i) + 1, rows[i]);
+    }
+  }
+
+  void Click() { h.Click(&TForm1::Button5Click); }
+
+  // The chain timers that will tick.
+  std::vector<std::string> Armed() const {
+    std::vector<std::string> armed;
+    for (const auto& [timer, name] : timers_) {
+      if (timer->Running() && name != "timStop") armed.push_back(name);
+    }
+    return armed;
+  }
+  bool IsArmed(const std::string& name) const { return Armed() == std::vector<std::string>{name}; }
+  const TTimer& Timer(const std::string& name) const {
+    for (const auto& [timer, timer_name] : timers_) {
+      if (timer_name == name) return *timer;
+    }
+    throw std::invalid_argument(name);
+  }
+
+  // Delivers ticks until `name` is the armed chain timer; false when the
+  // timers ran out first.
+  bool RunUntilArmed(const std::string& name) {
+    for (int guard = 0; guard < 1000; ++guard) {
+      if (IsArmed(name)) return true;
+      if (!h.timers.RunNext()) return false;
+    }
+    return false;
+  }
+  // Delivers ticks until no timer runs.
+  void RunToEnd() {
+    for (int guard = 0; guard < 1000 && h.timers.RunNext(); ++guard) {
+    }
+    ASSERT_EQ(h.timers.RunningCount(), 0u);
+  }
+
+  std::vector<std::string> Navigations() const { return CallsStarting("call Navigate"); }
+  std::vector<std::string> CallsStarting(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& call : h.automation.calls) {
+      if (call.rfind(prefix, 0) == 0) found.push_back(call);
+    }
+    return found;
+  }
+  std::size_t Count(const std::string& call) const {
+    return static_cast<std::size_t>(
+        std::count(h.automation.calls.begin(), h.automation.calls.end(), call));
+  }
+  std::size_t Enters() const {
+    return static_cast<std::size_t>(std::count(h.desktop.key_events.begin(),
+                                               h.desktop.key_events.end(),
+                                               FakeDesktop::KeyEventRecord{0x0D, 0}));
+  }
+
+  void RemoveWindow(WindowHandle handle) {
+    auto& windows = h.desktop.windows;
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [handle](const auto& window) { return window.handle == handle; }),
+                  windows.end());
+    if (h.desktop.foreground == handle) h.desktop.foreground = 0;
+  }
+
+  FormHarness h;
+  TourSequencer& tour = h.form.Tour;
+  Ticks ticks;
+  std::string ticking;         // the timer whose tick is being handled
+  std::size_t most_armed = 0;  // chain timers armed at once, after any tick
+  bool frame_shows = true;     // the browser shows a frame when sent somewhere
+  std::string failing_call;    // this automation call fails once
+  WindowHandle browser_frame = 0;
+
+ private:
+  void Trace(TTimer& timer, const std::string& name) {
+    timers_.emplace_back(&timer, name);
+    std::function<void()> handler = timer.OnTimer;
+    timer.OnTimer = [this, handler, name] {
+      ticks.push_back({h.timers.Now(), name});
+      std::string outer = std::exchange(ticking, name);
+      try {
+        handler();
+      } catch (...) {
+        ticking = outer;
+        throw;
+      }
+      ticking = outer;
+      most_armed = std::max(most_armed, Armed().size());
+    };
+  }
+
+  void Browse(const std::string& call) {
+    if (call == failing_call) {
+      failing_call.clear();
+      throw EOleSysError("failed", kFail);
+    }
+    bool sent = call.rfind("call Navigate", 0) == 0 || call == "call Gohome";
+    if (sent && frame_shows && browser_frame == 0) browser_frame = h.desktop.AddWindow("IEFrame");
+    if (call == "call Quit" && browser_frame != 0) {
+      RemoveWindow(browser_frame);
+      browser_frame = 0;
+    }
+  }
+
+  std::vector<std::pair<const TTimer*, std::string>> timers_;
+};
+
+// Arms a chain timer as the chain does.
+void Enter(TTimer& timer, std::uint32_t interval) {
+  timer.SetEnabled(false);
+  timer.SetInterval(interval);
+  timer.SetEnabled(true);
+}
+
+TEST(TourSequencer, FollowsItsTransitionTable) {
+  enum Before { kIdleTour, kRunningTour, kStopPending, kAcknowledged };
+  using TS = TourSequencer;
+  struct Transition {
+    const char* name;
+    Before before;
+    TTimer TS::*state;  // the chain timer armed before, if any
+    std::uint32_t state_interval;
+    int row;
+    bool frame;  // a browser frame exists
+    void (TS::*event)();
+    const char* armed;  // the one chain timer armed afterwards, if any
+    std::uint32_t interval;
+    const std::string& caption;
+    bool stop_requested;
+    int row_after;
+    bool polling;  // timStop armed
+  };
+  const Transition table[] = {
+      {"idle, click", kIdleTour, nullptr, 0, 5, false, &TS::Button5Click, "timRow", 500, kRunning,
+       false, 1, false},
+      {"running, click", kRunningTour, &TS::timIEFront, 6000, 1, false, &TS::Button5Click,
+       "timIEFront", 6000, kStopping, true, 1, true},
+      {"row wait, stop pending", kStopPending, &TS::timRow, 500, 1, false, &TS::timRowTimer, "", 0,
+       kStopping, false, 1, true},
+      {"row wait, end of list", kRunningTour, &TS::timRow, 500, 2, false, &TS::timRowTimer, "", 0,
+       kIdle, false, 2, false},
+      {"row wait, past the end", kRunningTour, &TS::timRow, 500, 9, false, &TS::timRowTimer, "", 0,
+       kIdle, false, 9, false},
+      {"row wait, next row", kRunningTour, &TS::timRow, 500, 1, false, &TS::timRowTimer,
+       "timIEFront", 6000, kRunning, false, 1, false},
+      {"frame wait, found", kRunningTour, &TS::timIEFront, 6000, 1, true, &TS::timIEFrontTimer,
+       "timTAB", 500, kRunning, false, 1, false},
+      {"frame wait, found, stop pending", kStopPending, &TS::timIEFront, 6000, 1, true,
+       &TS::timIEFrontTimer, "timTAB", 500, kStopping, true, 1, true},
+      {"frame wait, none, stop pending", kStopPending, &TS::timIEFront, 6000, 1, false,
+       &TS::timIEFrontTimer, "", 0, kStopping, false, 1, true},
+      {"frame wait, none", kRunningTour, &TS::timIEFront, 9000, 1, false, &TS::timIEFrontTimer,
+       "timIEFront", 9000, kRunning, false, 1, false},
+      {"keys wait", kStopPending, &TS::timTAB, 500, 1, true, &TS::timTABTimer, "timIEend", 6000,
+       kStopping, true, 1, true},
+      {"display wait", kStopPending, &TS::timIEend, 6000, 1, false, &TS::timIEendTimer,
+       "timIESubend", 500, kStopping, true, 1, true},
+      {"close wait, found", kStopPending, &TS::timIESubend, 500, 1, true, &TS::timIESubendTimer,
+       "timIESubend", 500, kStopping, true, 1, true},
+      {"close wait, none, stop pending", kStopPending, &TS::timIESubend, 500, 1, false,
+       &TS::timIESubendTimer, "", 0, kStopping, false, 1, true},
+      {"close wait, none", kRunningTour, &TS::timIESubend, 500, 1, false, &TS::timIESubendTimer,
+       "timRow", 500, kRunning, false, 2, false},
+      {"acknowledged, timStop tick", kAcknowledged, nullptr, 0, 1, false, &TS::timStopTimer, "", 0,
+       kIdle, false, 1, false},
+      {"stop pending, timStop tick", kStopPending, &TS::timIEend, 6000, 1, false, &TS::timStopTimer,
+       "timIEend", 6000, kStopping, true, 1, true},
+  };
+  for (const Transition& t : table) {
+    SCOPED_TRACE(t.name);
+    TourRig rig;
+    TourSequencer& tour = rig.tour;
+    if (t.state != nullptr) Enter(tour.*t.state, t.state_interval);
+    rig.h.button5.caption = t.before == kIdleTour      ? kIdle
+                            : t.before == kRunningTour ? kRunning
+                                                       : kStopping;
+    rig.h.button5.enabled = t.before == kIdleTour || t.before == kRunningTour;
+    tour.StopRequested = t.before == kStopPending;
+    if (t.before >= kStopPending) Enter(tour.timStop, 500);
+    tour.CurrentRow = t.row;
+    if (t.frame) rig.h.desktop.AddWindow("IEFrame");
+
+    (tour.*t.event)();
+    const std::vector<std::string> armed = rig.Armed();
+    ASSERT_EQ(armed, *t.armed ? std::vector<std::string>{t.armed} : std::vector<std::string>{});
+    if (*t.armed) {
+      EXPECT_EQ(rig.Timer(t.armed).Interval(), t.interval);
+    }
+    EXPECT_EQ(rig.h.button5.caption, t.caption);
+    EXPECT_EQ(rig.h.button5.enabled, t.caption != kStopping);
+    EXPECT_EQ(tour.StopRequested, t.stop_requested);
+    EXPECT_EQ(tour.CurrentRow, t.row_after);
+    EXPECT_EQ(tour.timStop.Running(), t.polling);
+    EXPECT_TRUE(rig.h.boxes.boxes.empty());
+  }
+}
+
+TEST(TourSequencer, TimelineOfAOneRowList) {
+  for (std::uint64_t n : {3u, 6u, 20u}) {
+    for (int k : {0, 1, 3}) {
+      SCOPED_TRACE("N " + std::to_string(n) + ", k " + std::to_string(k));
+      TourRig rig;
+      rig.h.edit1.text = std::to_string(n);
+      for (int i = 0; i < k; ++i) rig.h.desktop.AddWindow("IEFrame");  // the user's own
+      rig.Click();
+      EXPECT_EQ(rig.h.button5.caption, kRunning);
+      rig.RunToEnd();
+
+      const std::uint64_t page = n * 1000;
+      Ticks expected = {{500, "timRow"},
+                        {500 + page, "timIEFront"},
+                        {1000 + page, "timTAB"},
+                        {1000 + 2 * page, "timIEend"}};
+      for (int j = 0; j <= k; ++j) expected.push_back({1500 + 2 * page + 500u * j, "timIESubend"});
+      expected.push_back({2000 + 2 * page + 500u * k, "timRow"});
+      EXPECT_EQ(rig.ticks, expected);
+      EXPECT_EQ(rig.h.button5.caption, kIdle);
+      EXPECT_TRUE(rig.h.button5.enabled);
+      EXPECT_EQ(rig.tour.CurrentRow, 2);
+      EXPECT_FALSE(rig.h.form.Browser.Held());
+      EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+      EXPECT_EQ(rig.h.automation.calls.back(), "release");
+      // Two TABs and Enter, then Alt+F4 for each frame left.
+      EXPECT_EQ(rig.h.desktop.key_events.size(), 6u + 4u * static_cast<std::size_t>(k));
+      EXPECT_TRUE(rig.h.desktop.windows.empty());
+      EXPECT_EQ(rig.most_armed, 1u);
+    }
+  }
+}
+
+TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
+  struct Case {
+    const char* name;
+    std::string state;  // armed when the stop is requested
+    bool frame_shows;
+    int user_frames;
+    bool row_finished;  // keys, quit and close were done
+    bool held;          // the row's browser stays held
+  };
+  const Case cases[] = {
+      {"row wait", "timRow", true, 0, false, false},
+      {"frame wait, no frame", "timIEFront", false, 0, false, true},
+      {"frame wait, frame found", "timIEFront", true, 0, true, false},
+      {"keys wait", "timTAB", true, 0, true, false},
+      {"display wait", "timIEend", true, 0, true, false},
+      {"close wait", "timIESubend", true, 2, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
+    rig.frame_shows = c.frame_shows;
+    for (int i = 0; i < c.user_frames; ++i) rig.h.desktop.AddWindow("IEFrame");
+    rig.Click();
+    ASSERT_TRUE(rig.RunUntilArmed(c.state));
+    if (c.state == "timIESubend") {
+      ASSERT_TRUE(rig.h.timers.RunNext());  // one frame closed
+    }
+    rig.h.timers.Advance(100);
+    rig.Click();
+    EXPECT_EQ(rig.h.button5.caption, kStopping);
+    EXPECT_FALSE(rig.h.button5.enabled);
+    rig.frame_shows = true;
+    rig.RunToEnd();
+
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_FALSE(rig.tour.StopRequested);
+    EXPECT_EQ(rig.tour.CurrentRow, 1);
+    EXPECT_EQ(rig.Navigations().size(), c.state == "timRow" ? 0u : 1u);
+    EXPECT_EQ(rig.Enters(), c.row_finished ? 1u : 0u);
+    EXPECT_EQ(rig.Count("call Quit"), c.row_finished ? 1u : 0u);
+    EXPECT_EQ(rig.h.form.Browser.Held(), c.held);
+    EXPECT_TRUE(rig.h.desktop.windows.empty());  // none left, or none shown
+    // The button comes back at most 500 ms after the chain's last tick.
+    auto last_chain = std::find_if(rig.ticks.rbegin(), rig.ticks.rend(),
+                                   [](const Tick& tick) { return tick.timer != "timStop"; });
+    ASSERT_EQ(rig.ticks.back().timer, "timStop");
+    EXPECT_LE(rig.ticks.back().time - last_chain->time, 500u);
+
+    // The next tour starts from row 1 again, with the browser that was kept.
+    rig.h.automation.calls.clear();
+    rig.Click();
+    rig.RunToEnd();
+    ASSERT_FALSE(rig.h.automation.calls.empty());
+    EXPECT_EQ(rig.h.automation.calls.front(),
+              c.held ? "call Navigate 'a.htm'" : "create InternetExplorer.Application");
+    EXPECT_EQ(rig.Navigations(),
+              (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'b.htm'"}));
+    EXPECT_EQ(rig.Count("create InternetExplorer.Application"), c.held ? 1u : 2u);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.most_armed, 1u);
+  }
+}
+
+TEST(TourSequencer, AStopRequestedWhileWaitingMessagesAreHandledLetsTheRowGoOn) {
+  for (const std::string state : {"timIEFront", "timIESubend"}) {
+    SCOPED_TRACE(state);
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
+    if (state == "timIESubend") rig.h.desktop.AddWindow("IEFrame");
+    bool stopped = false;
+    rig.h.desktop.on_process_messages = [&] {
+      if (stopped || rig.ticking != state) return;
+      stopped = true;
+      rig.Click();
+      ASSERT_TRUE(rig.h.timers.RunNext());  // the timStop tick, inside
+      EXPECT_EQ(rig.ticks.back().timer, "timStop");
+      EXPECT_EQ(rig.h.button5.caption, kStopping);
+      EXPECT_TRUE(rig.tour.StopRequested);
+    };
+    rig.Click();
+    rig.RunToEnd();
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+    EXPECT_EQ(rig.Enters(), 1u);
+    EXPECT_EQ(rig.Count("call Quit"), 1u);
+    EXPECT_EQ(rig.tour.CurrentRow, 1);
+  }
+}
+
+TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
+  struct Case {
+    const char* name;
+    std::function<void(TourRig&)> arrange;
+    std::function<void(TourRig&)> repair;
+    const char* failing_tick;
+    std::string error;
+    std::size_t enters;
+  };
+  const Case cases[] = {
+      {"page time not a number", [](TourRig& rig) { rig.h.edit1.text = "abc"; },
+       [](TourRig& rig) { rig.h.edit1.text = "6"; }, "timRow", Sjis("'0abc' は整数ではありません."),
+       0},
+      {"page time changed to a sign before the second reading",
+       [](TourRig& rig) {
+         rig.h.desktop.on_process_messages = [&rig] { rig.h.edit1.text = "-1"; };
+       },
+       [](TourRig& rig) {
+         rig.h.desktop.on_process_messages = nullptr;
+         rig.h.edit1.text = "6";
+       },
+       "timTAB", Sjis("'0-1' は整数ではありません."), 1},
+      {"count not a number", [](TourRig& rig) { rig.SetRows({"1,a.htm,1x,"}); },
+       [](TourRig& rig) { rig.SetRows({"1,a.htm,1,"}); }, "timTAB",
+       Sjis("'01x' は整数ではありません."), 0},
+      {"navigation fails", [](TourRig& rig) { rig.failing_call = "call Navigate 'a.htm'"; },
+       [](TourRig&) {}, "timRow", "failed.", 0},
+      {"quit fails", [](TourRig& rig) { rig.failing_call = "call Quit"; }, [](TourRig&) {},
+       "timIEend", "failed.", 1},
+      {"page wait timer refused",
+       [](TourRig& rig) { rig.h.timers.refuse = [](std::uint32_t ms) { return ms == 6000; }; },
+       [](TourRig& rig) { rig.h.timers.refuse = nullptr; }, "timRow",
+       Sjis("タイマーを取得できません."), 0},
+      {"key wait timer refused",
+       [](TourRig& rig) {
+         rig.h.desktop.on_process_messages = [&rig] {
+           rig.h.timers.refuse = [](std::uint32_t) { return true; };
+         };
+       },
+       [](TourRig& rig) {
+         rig.h.desktop.on_process_messages = nullptr;
+         rig.h.timers.refuse = nullptr;
+       },
+       "timIEFront", Sjis("タイマーを取得できません."), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig;
+    c.arrange(rig);
+    rig.Click();
+    rig.RunToEnd();
+    ASSERT_FALSE(rig.ticks.empty());
+    EXPECT_EQ(rig.ticks.back().timer, c.failing_tick);
+    EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{c.error});
+    EXPECT_EQ(rig.Enters(), c.enters);
+    EXPECT_EQ(rig.h.button5.caption, kRunning);
+    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_TRUE(rig.Armed().empty());
+
+    c.repair(rig);
+    rig.Click();
+    EXPECT_EQ(rig.h.button5.caption, kStopping);
+    rig.h.timers.Advance(500);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_FALSE(rig.tour.StopRequested);
+    EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
+
+    // A new tour runs as usual, also with a timer that was refused before.
+    rig.h.desktop.windows.clear();
+    rig.browser_frame = 0;
+    rig.Click();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.h.boxes.Errors().size(), 1u);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.tour.CurrentRow, 2);
+    EXPECT_EQ(rig.h.automation.calls.back(), "release");
+  }
+}
+
+TEST(TourSequencer, AHaltWithAStopPendingReturnsToIdle) {
+  TourRig rig;
+  rig.SetRows({"1,a.htm,1x,"});
+  rig.Click();
+  ASSERT_TRUE(rig.RunUntilArmed("timTAB"));
+  rig.Click();
+  rig.h.timers.Advance(500);  // the count error
+  EXPECT_EQ(rig.h.boxes.Errors().size(), 1u);
+  EXPECT_TRUE(rig.Armed().empty());
+  rig.h.timers.Advance(500);
+  EXPECT_EQ(rig.h.button5.caption, kIdle);
+  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
+}
+
+TEST(TourSequencer, AStopThatGetsNoTimerLeavesTheButtonUsable) {
+  TourRig rig;
+  rig.h.edit1.text = "3";
+  rig.Click();
+  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  rig.h.timers.refuse = [](std::uint32_t ms) { return ms == 500; };
+  rig.Click();
+  EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{Sjis("タイマーを取得できません.")});
+  EXPECT_EQ(rig.h.button5.caption, kRunning);
+  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_FALSE(rig.tour.StopRequested);
+
+  rig.h.timers.refuse = nullptr;
+  rig.Click();
+  rig.RunToEnd();
+  EXPECT_EQ(rig.h.button5.caption, kIdle);
+  EXPECT_TRUE(rig.h.button5.enabled);
+}
+
+TEST(TourSequencer, AStopPollOutlastsASystemThatRefusesNewTimers) {
+  TourRig rig;
+  rig.Click();
+  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  rig.Click();
+  rig.h.timers.refuse = [](std::uint32_t) { return true; };
+  rig.h.timers.Advance(500);  // a poll while the system refuses timers
+  EXPECT_EQ(rig.ticks.back().timer, "timStop");
+  rig.h.timers.refuse = nullptr;
+  rig.RunToEnd();
+  EXPECT_EQ(rig.Count("call Quit"), 1u);
+  EXPECT_EQ(rig.h.button5.caption, kIdle);
+  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_FALSE(rig.tour.StopRequested);
+}
+
+TEST(TourSequencer, ReadsRowsAsTheyAreAtEachStep) {
+  {
+    SCOPED_TRACE("a row added during a tour is toured");
+    TourRig rig;
+    rig.Click();
+    ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+    rig.h.Click(&TForm1::Button3Click);
+    rig.h.form.StringGrid1.SetCell(1, 2, "b.htm");
+    rig.RunToEnd();
+    EXPECT_EQ(rig.Navigations(),
+              (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'b.htm'"}));
+    EXPECT_EQ(rig.tour.CurrentRow, 3);
+  }
+  {
+    SCOPED_TRACE("deleting the toured row passes over the row that moves in");
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,2,", "3,c.htm,3,"});
+    rig.Click();
+    ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+    rig.h.form.StringGrid1.SetCurrentCell(1, 1);
+    rig.h.Click(&TForm1::Button4Click);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.Navigations(),
+              (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'c.htm'"}));
+    // Row 1 got the keys of the row that moved in: two TABs, then three for c.
+    EXPECT_EQ(rig.h.desktop.key_events.size(), 6u + 8u);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+  }
+  {
+    SCOPED_TRACE("rows deleted below the toured one end the tour");
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,2,"});
+    rig.Click();
+    ASSERT_TRUE(rig.RunUntilArmed("timIEend"));
+    rig.h.form.StringGrid1.SetCurrentCell(1, 2);
+    rig.h.Click(&TForm1::Button4Click);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+  }
+}
+
+TEST(TourSequencer, APageTimeChangedInFrameWaitSetsOnlyTheDisplayWait) {
+  TourRig rig;
+  rig.frame_shows = false;
+  rig.Click();
+  rig.h.timers.Advance(6500);  // first search: no frame
+  EXPECT_TRUE(rig.IsArmed("timIEFront"));
+  rig.h.edit1.text = "3";
+  rig.h.desktop.AddWindow("IEFrame");
+  rig.RunToEnd();
+  const Ticks expected = {{500, "timRow"},        {6500, "timIEFront"}, {12500, "timIEFront"},
+                          {13000, "timTAB"},      {16000, "timIEend"},  {16500, "timIESubend"},
+                          {17000, "timIESubend"}, {17500, "timRow"}};
+  EXPECT_EQ(rig.ticks, expected);
+}
+
+TEST(TourSequencer, RefusesPageTimesThatNoTimerCanWait) {
+  const auto range_error = [](const std::string& seconds) {
+    return Sjis("ページ表示時間 " + seconds +
+                " 秒は使えません（1 から 2147483 までの整数で指定してください）");
+  };
+  const std::pair<std::string, std::string> errors[] = {
+      {"0", range_error("0")},
+      {"", range_error("0")},
+      {"   ", range_error("0")},
+      {"xFFFFFFFF", range_error("-1")},
+      {"x80000000", range_error("-2147483648")},
+      {"2147484", range_error("2147484")},
+      {"4294968", range_error("4294968")},
+  };
+  const std::pair<std::string, std::uint32_t> intervals[] = {
+      {"1", 1000}, {"20", 20000}, {"2147483", 2147483000u}, {"x10", 16000}};
+  using Step = std::pair<void (TourSequencer::*)(), TTimer TourSequencer::*>;
+  const Step steps[] = {{&TourSequencer::timRowTimer, &TourSequencer::timIEFront},
+                        {&TourSequencer::timTABTimer, &TourSequencer::timIEend}};
+  for (const auto& [handler, waits] : steps) {
+    for (const auto& [text, message] : errors) {
+      SCOPED_TRACE("'" + text + "'");
+      TourRig rig;
+      rig.tour.CurrentRow = 1;
+      rig.h.edit1.text = text;
+      try {
+        (rig.tour.*handler)();
+        ADD_FAILURE() << "no error";
+      } catch (const EConvertError& error) {
+        EXPECT_EQ(error.Message(), message);
+      }
+      EXPECT_TRUE(rig.Armed().empty());
+    }
+    for (const auto& [text, interval] : intervals) {
+      TourRig rig;
+      rig.tour.CurrentRow = 1;
+      rig.h.edit1.text = text;
+      (rig.tour.*handler)();
+      EXPECT_EQ((rig.tour.*waits).Interval(), interval) << text;
+      EXPECT_TRUE((rig.tour.*waits).Running());
+    }
+  }
+}
+
+TEST(TourSequencer, TwoToursNeverOverlap) {
+  // Stop at many points of a two-row tour, start again as soon as the button
+  // allows, and check that one chain timer at most is ever armed.
+  for (std::uint64_t stop_at = 0; stop_at <= 30000; stop_at += 750) {
+    SCOPED_TRACE("stop at " + std::to_string(stop_at));
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
+    rig.Click();
+    rig.h.timers.Advance(stop_at);
+    if (rig.h.button5.caption == kRunning) rig.Click();
+    for (int guard = 0; guard < 200 && rig.h.button5.caption != kIdle; ++guard) {
+      ASSERT_TRUE(rig.h.timers.RunNext());
+    }
+    ASSERT_EQ(rig.h.button5.caption, kIdle);
+    rig.Click();
+    rig.RunToEnd();
+    EXPECT_EQ(rig.most_armed, 1u);
+    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.tour.CurrentRow, 3);
+    EXPECT_EQ(rig.Navigations().back(), "call Navigate 'b.htm'");
+    EXPECT_TRUE(rig.h.boxes.boxes.empty());
+  }
+}
+
+}  // namespace
+}  // namespace vimbrel
