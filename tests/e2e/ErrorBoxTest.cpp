@@ -16,6 +16,7 @@ void ExpectErrorBox(RunningProgram& program, const MessageBoxView& box, const ch
   EXPECT_EQ(box.Text(), Sjis(utf8_text)) << Readable(box.Text());
   EXPECT_EQ(box.Caption(), texts::kApplicationTitle) << Readable(box.Caption());
   EXPECT_EQ(box.Buttons(), std::vector<int>{IDOK});
+  EXPECT_TRUE(box.HasIcon());
   EXPECT_EQ(box.Owner(), program.ApplicationWindow());
 }
 

@@ -111,6 +111,29 @@ std::vector<int> MessageBoxView::Buttons() const {
   return ids;
 }
 
+int MessageBoxView::DefaultButton() const {
+  for (int id : Buttons()) {
+    const LONG style = GetWindowLongW(GetDlgItem(window_, id), GWL_STYLE);
+    if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return id;
+  }
+  return 0;
+}
+
+bool MessageBoxView::HasIcon() const {
+  for (HWND child : ChildrenOf(window_)) {
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (!IsWindowVisible(child) || ClassNameOf(child) != L"Static" ||
+        (style & SS_TYPEMASK) != SS_ICON) {
+      continue;
+    }
+    // Wine keeps the icon control of a box without an icon, empty.
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 3000, &icon);
+    if (icon != 0) return true;
+  }
+  return false;
+}
+
 void MessageBoxView::Press(int button_id) const {
   HWND button = GetDlgItem(window_, button_id);
   if (button == nullptr || !IsWindowVisible(button)) Fail("the message box lacks that button");

@@ -79,6 +79,10 @@ class MessageBoxView {
   std::string Text() const;
   // Ids of the buttons shown (IDOK, IDYES, ...), in the order of the box.
   std::vector<int> Buttons() const;
+  // The button that Enter presses; 0 if none is marked so.
+  int DefaultButton() const;
+  // Whether an icon is shown beside the text.
+  bool HasIcon() const;
   // Clicks the button with the mouse and waits until the box is gone.
   void Press(int button_id) const;
 
