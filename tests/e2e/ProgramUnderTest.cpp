@@ -39,11 +39,21 @@ std::wstring ScreenshotFolder() { return WindowsPathOf(VIMBREL_SCREENSHOT_FOLDER
 
 // --- ProgramFolder ---
 
-ProgramFolder::ProgramFolder(const std::vector<std::wstring>& subfolders)
+ProgramFolder::ProgramFolder(const std::vector<std::wstring>& subfolders,
+                             std::size_t program_path_length, wchar_t filler)
     : folder_(temp_.Path().begin(), temp_.Path().end()) {
-  for (const std::wstring& name : subfolders) {
+  auto make_folder = [this](const std::wstring& name) {
     folder_ += L"\\" + name;
     if (!CreateDirectoryW(Extended(folder_).c_str(), nullptr)) Fail("cannot make a folder");
+  };
+  for (const std::wstring& name : subfolders) make_folder(name);
+  // Names of at most 80 characters: Wine keeps them as UTF-8, in at most 255
+  // bytes a name.
+  while (ProgramPath().size() < program_path_length) {
+    std::size_t missing = program_path_length - ProgramPath().size();
+    std::size_t length = std::min<std::size_t>(80, missing - 1);
+    if (missing - 1 - length == 1) --length;  // leaves room for one more name
+    make_folder(std::wstring(length, filler));
   }
   if (!CopyFileW(BuiltProgramPath().c_str(), Extended(ProgramPath()).c_str(), TRUE)) {
     Fail("cannot copy the built program; is it built?");

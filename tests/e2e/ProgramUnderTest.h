@@ -42,8 +42,10 @@ std::wstring ScreenshotFolder();
 class ProgramFolder {
  public:
   // `subfolders` are made one inside the other under a fresh temporary
-  // folder, and the program goes into the innermost one.
-  explicit ProgramFolder(const std::vector<std::wstring>& subfolders = {});
+  // folder, and the program goes into the innermost one. Folders named with
+  // `filler` follow until the program's path is `program_path_length` long.
+  explicit ProgramFolder(const std::vector<std::wstring>& subfolders = {},
+                         std::size_t program_path_length = 0, wchar_t filler = L'x');
 
   const std::wstring& Folder() const { return folder_; }
   std::wstring ProgramPath() const { return folder_ + L"\\vimbrel.exe"; }
