@@ -17,14 +17,6 @@ namespace {
 constexpr auto kStartTimeout = 20s;
 constexpr auto kActionTimeout = 10s;
 
-// Wine sees the Unix file system as drive Z:.
-std::wstring WindowsPathOf(const char* build_path) {
-  std::string path(build_path);
-  std::wstring wide(path.begin(), path.end());
-  std::replace(wide.begin(), wide.end(), L'/', L'\\');
-  return (!path.empty() && path[0] == '/') ? L"Z:" + wide : wide;
-}
-
 Path AsPath(const std::wstring& text) { return Path(text.begin(), text.end()); }
 
 std::wstring Extended(const std::wstring& path) { return win32::ExtendedLengthPath(AsPath(path)); }
@@ -32,6 +24,13 @@ std::wstring Extended(const std::wstring& path) { return win32::ExtendedLengthPa
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
 }  // namespace
+
+std::wstring WindowsPathOf(const char* build_path) {
+  std::string path(build_path);
+  std::wstring wide(path.begin(), path.end());
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return (!path.empty() && path[0] == '/') ? L"Z:" + wide : wide;
+}
 
 std::wstring BuiltProgramPath() { return WindowsPathOf(VIMBREL_PROGRAM_PATH); }
 
@@ -60,15 +59,16 @@ ProgramFolder::ProgramFolder(const std::vector<std::wstring>& subfolders,
   }
 }
 
-Path ProgramFolder::ListFile() const { return AsPath(ListFilePath()); }
-
 void ProgramFolder::WriteListFile(const std::string& bytes) const {
-  temp_.Write(ListFile(), bytes);
+  temp_.Write(AsPath(ListFilePath()), bytes);
 }
 
-std::optional<std::string> ProgramFolder::ReadListFile() const {
-  if (!HasListFile()) return std::nullopt;
-  return temp_.Read(ListFile());
+std::optional<std::string> ProgramFolder::ReadListFile() const { return ReadFile(L"vimbrel.dat"); }
+
+std::optional<std::string> ProgramFolder::ReadFile(const std::wstring& name) const {
+  const std::wstring path = folder_ + L"\\" + name;
+  if (GetFileAttributesW(Extended(path).c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return temp_.Read(AsPath(path));
 }
 
 bool ProgramFolder::HasListFile() const {
@@ -156,7 +156,8 @@ void MessageBoxView::Press(int button_id) const {
 
 // --- RunningProgram ---
 
-RunningProgram::RunningProgram(const std::wstring& program_path, std::optional<WORD> show_command) {
+RunningProgram::RunningProgram(const std::wstring& program_path, std::optional<WORD> show_command,
+                               const std::wstring& arguments) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (show_command) {
@@ -165,6 +166,7 @@ RunningProgram::RunningProgram(const std::wstring& program_path, std::optional<W
   }
   PROCESS_INFORMATION started{};
   std::wstring command_line = L"\"" + program_path + L"\"";
+  if (!arguments.empty()) command_line += L" " + arguments;
   // The folder becomes the current one where the system allows it, as when
   // the program is started from Explorer.
   const std::wstring folder = program_path.substr(0, program_path.rfind(L'\\'));

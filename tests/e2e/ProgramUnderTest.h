@@ -33,6 +33,8 @@ constexpr int kPageTimeUpDown = 107;   // UpDown1
 constexpr int kContactEdit = 108;      // Edit2
 }  // namespace ui
 
+// A path of the build tree as Wine sees it: the Unix file system is Z:.
+std::wstring WindowsPathOf(const char* build_path);
 // The built program and the folder that screenshots go to, as Windows paths.
 std::wstring BuiltProgramPath();
 std::wstring ScreenshotFolder();
@@ -54,6 +56,8 @@ class ProgramFolder {
   void WriteListFile(const std::string& bytes) const;
   // The list file's bytes; nullopt when there is none.
   std::optional<std::string> ReadListFile() const;
+  // The bytes of any file in the program's folder; nullopt when it is missing.
+  std::optional<std::string> ReadFile(const std::wstring& name) const;
   bool HasListFile() const;
   void RemoveListFile() const;
   void SetListFileReadOnly() const;
@@ -64,8 +68,6 @@ class ProgramFolder {
   std::vector<std::wstring> Entries() const;
 
  private:
-  Path ListFile() const;
-
   testing::TempFolder temp_;
   std::wstring folder_;
 };
@@ -97,9 +99,11 @@ class MessageBoxView {
 class RunningProgram {
  public:
   // `show_command` is the show request a shortcut passes (SW_SHOWMAXIMIZED);
-  // without one the system's default applies.
+  // without one the system's default applies. `arguments` follow the
+  // program's path on its command line.
   explicit RunningProgram(const std::wstring& program_path,
-                          std::optional<WORD> show_command = std::nullopt);
+                          std::optional<WORD> show_command = std::nullopt,
+                          const std::wstring& arguments = L"");
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
