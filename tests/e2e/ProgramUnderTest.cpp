@@ -273,7 +273,9 @@ DWORD RunningProgram::WaitForExitCode() const {
 }
 
 void RunningProgram::Screenshot(const std::wstring& name) const {
-  // Time for the last paint before the picture is taken.
+  // The mouse out of the picture, so that no button is drawn as hovered, and
+  // time for the last paint.
+  MoveMouse({GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
   Sleep(500);
   RECT area{};
   for (HWND window : TopLevelWindowsOf(process_id_)) {

@@ -61,12 +61,12 @@ INPUT Key(WORD virtual_key, bool release) {
   return input;
 }
 
+}  // namespace
+
 void MoveMouse(POINT point) {
   Send({MouseAt(point, 0)});
   Sleep(kGesturePauseMs);
 }
-
-}  // namespace
 
 void ClickAt(POINT point) {
   MoveMouse(point);

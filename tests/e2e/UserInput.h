@@ -11,7 +11,9 @@ namespace vimbrel::e2e {
 // whatever window is under the mouse or has the keyboard focus, as the
 // hardware's would.
 
-// Moves the mouse to `point` (screen coordinates) and clicks the left button.
+// Moves the mouse to `point` (screen coordinates).
+void MoveMouse(POINT point);
+// Moves the mouse to `point` and clicks the left button.
 void ClickAt(POINT point);
 // Clicks the middle of a window's rectangle on the screen.
 void ClickCentreOf(HWND window);
