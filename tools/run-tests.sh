@@ -22,7 +22,20 @@ while read -r line; do summary+=("$line"); done <<<"$fuzz_out"
 # --- Windows, under Wine ---
 source "$root/tools/wine-session.sh"
 wine_session_start "$build/wine" || { echo "could not start Xvfb and Wine" >&2; exit 1; }
-trap wine_session_stop EXIT
+trap 'unmap_small_drive; wine_session_stop' EXIT
+
+# A drive of a few kilobytes for the tests of a full disk (only where this
+# user may mount a tmpfs, as root in CI).
+small=$build/wine/small-drive
+unmap_small_drive() {
+  rm -f "$WINEPREFIX/dosdevices/s:"
+  mountpoint -q "$small" 2>/dev/null && umount "$small"
+}
+mkdir -p "$small"
+if mountpoint -q "$small" || mount -t tmpfs -o size=64k tmpfs "$small" 2>/dev/null; then
+  ln -sfn "$small" "$WINEPREFIX/dosdevices/s:"
+  export VIMBREL_SMALL_DRIVE='S:\'
+fi
 
 # The end-to-end tests leave screenshots of the program as BMP files.
 shots=$build/screenshots

@@ -153,3 +153,70 @@ TEST(Win32FilesPaths, TheListFileIsTheProgramsPathWithDat) {
 
 }  // namespace
 }  // namespace vimbrel::win32
+
+namespace vimbrel::win32 {
+namespace {
+
+// A drive of a few kilobytes that the test runner maps when it may mount one.
+class Win32FilesOnAFullDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const wchar_t* drive = _wgetenv(L"VIMBREL_SMALL_DRIVE");
+    if (drive == nullptr || *drive == L'\0') GTEST_SKIP() << "no small drive mapped";
+    root_.assign(drive);
+  }
+  void TearDown() override {
+    DeleteFileW((root_ + L"filler").c_str());
+    DeleteFileW((root_ + L"app.dat").c_str());
+  }
+
+  // Writes a file that takes all the space left.
+  void FillTheDisk() {
+    FileHandle filler(CreateFileW((root_ + L"filler").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(filler.Valid());
+    const std::string block(4096, 'f');
+    DWORD written = 0;
+    for (int i = 0; i < 100000; ++i) {
+      if (!WriteFile(filler.Get(), block.data(), static_cast<DWORD>(block.size()), &written,
+                     nullptr) ||
+          written < block.size()) {
+        break;
+      }
+    }
+  }
+
+  std::wstring root_;
+};
+
+TEST_F(Win32FilesOnAFullDisk, ASaveThatDoesNotFitKeepsTheOldListAndLeavesNothingBehind) {
+  const Path list(root_.begin(), root_.end());
+  const Path list_path = list + u"app.dat";
+  {
+    FileHandle old(CreateFileW(ExtendedLengthPath(list_path).c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(old.Get(), "old\r\n", 5, &written, nullptr));
+  }
+  FillTheDisk();
+  StringGrid grid;
+  grid.SetRowCount(2000);
+  for (int row = 1; row < 2000; ++row) SetRowText(grid, row, "1,http://example.com/page,1,2");
+  Win32Files files;
+  try {
+    SaveListFile(files, grid, list_path);
+    FAIL() << "saved more than the disk holds";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), ERROR_DISK_FULL);
+    EXPECT_EQ(error.Message(), Sjis("I/O エラー (112)"));
+  }
+  StringGrid loaded;
+  ASSERT_TRUE(LoadListFile(files, loaded, list_path));
+  EXPECT_EQ(GetRowText(loaded, 0), "old,,,");
+  WIN32_FIND_DATAW entry;
+  FindHandle find(FindFirstFileW((root_ + L"*.tmp").c_str(), &entry));
+  EXPECT_FALSE(find.Valid()) << "a temporary file was left behind";
+}
+
+}  // namespace
+}  // namespace vimbrel::win32
