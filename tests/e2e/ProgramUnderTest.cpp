@@ -245,10 +245,16 @@ MessageBoxView RunningProgram::WaitForMessageBox() const {
 
 void RunningProgram::Activate() const {
   HWND window = MainWindow();
+  if (GetForegroundWindow() == window && focus_settled_) return;
   SetForegroundWindow(window);
   if (!WaitUntil([window] { return GetForegroundWindow() == window; }, kActionTimeout)) {
     Fail("the main window did not come to the front");
   }
+  // Wine takes the keyboard state from the X server when the X focus moves,
+  // which forgets a Shift that was pressed meanwhile: keys wait until the
+  // focus has settled.
+  Sleep(400);
+  focus_settled_ = true;
 }
 
 void RunningProgram::ClickButton(int button_id) const {

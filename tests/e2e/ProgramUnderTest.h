@@ -122,7 +122,8 @@ class RunningProgram {
   MessageBoxView WaitForMessageBox() const;
   bool HasMessageBox() const;
 
-  // Makes the main window the foreground window, so that keys reach it.
+  // Makes the main window the foreground window, so that keys reach it, and
+  // waits until the system has taken that in.
   void Activate() const;
   // Clicks one of the buttons Button1 ... Button5 with the mouse.
   void ClickButton(int button_id) const;
@@ -145,6 +146,7 @@ class RunningProgram {
   };
   win32::UniqueHandle<ProcessHandleTraits> process_;
   DWORD process_id_ = 0;
+  mutable bool focus_settled_ = false;
 };
 
 }  // namespace vimbrel::e2e
