@@ -103,7 +103,7 @@ std::string MessageBoxView::Caption() const { return Cp932TextOf(window_); }
 
 std::string MessageBoxView::Text() const {
   // The text of a system message box is the static control with id 0xFFFF;
-  // Wine numbers it 100.
+  // older Wine numbers it 100.
   for (int id : {0xFFFF, 100}) {
     HWND text = GetDlgItem(window_, id);
     if (text != nullptr && ClassNameOf(text) == L"Static") return Cp932TextOf(text);
