@@ -13,7 +13,9 @@ namespace vimbrel::win32 {
 class StringGridEvents {
  public:
   // The cell editor wrote its text back into the cell it is open on: at each
-  // change of its text and each time it is taken off its cell.
+  // change of its text by the user and each time it is taken off its cell
+  // (then also when the text did not change). The model already holds `value`
+  // when this is called. Cells the program writes never raise it.
   virtual void OnSetEditText(int col, int row, const std::string& value) = 0;
 
  protected:
@@ -23,27 +25,44 @@ class StringGridEvents {
 // The list grid: a window of its own class that shows a StringGrid model with
 // a fixed header row and number column, lets the user drag column dividers in
 // the header, and keeps an edit control open on the current cell.
+//
+// Layout: every cell is followed by a 1-pixel grid line, so a column takes
+// its width + 1 pixels and a row `row_height` + 1. The header row never
+// scrolls; the data rows scroll vertically (the scroll bar shows only when
+// they do not fit). There is no horizontal scroll bar; when the current cell
+// lies right of the client area the data columns shift left to show it.
+//
+// Focus: as soon as the grid gets the focus the editor opens on the current
+// cell and takes the focus. The grid window keeps the focus itself only while
+// the current cell is scrolled out of view (the editor is then hidden; typing
+// brings it back).
 class StringGridControl {
  public:
   static constexpr wchar_t kClassName[] = L"VimbrelStringGrid";
 
   struct Options {
-    HFONT font = nullptr;  // not owned
+    HFONT font = nullptr;  // not owned; null: DEFAULT_GUI_FONT
     int row_height = StringGrid::kRowHeight;
     ErrorSink on_error;  // errors escaping handlers run inside the grid
   };
 
-  // Registers the window class once per process.
+  // Registers the window class once per process (later calls do nothing).
+  // Raises EOutOfResources when the system refuses the class.
   static void RegisterWindowClass(HINSTANCE instance);
 
-  // Creates the grid as a child of `parent`. The model and the events must
-  // outlive the window.
+  // Creates the grid as a child of `parent` (registering the class with the
+  // program's module when that was not done yet). The model and the events
+  // must outlive the window; the grid observes the model while it exists.
+  // Returns null when the window could not be created.
   static HWND Create(HWND parent, int control_id, const RECT& bounds, StringGrid& model,
                      StringGridEvents& events, const Options& options);
 
   // The edit control of the cell editor (null until the grid first had the
   // focus).
   static HWND Editor(HWND grid);
+
+  // The first data row shown below the header row.
+  static int TopRow(HWND grid);
 };
 
 }  // namespace vimbrel::win32
