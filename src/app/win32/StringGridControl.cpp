@@ -26,8 +26,8 @@ namespace {
 
 constexpr int kFirstCol = StringGrid::kFixedCols;  // first ordinary column
 constexpr int kFirstRow = StringGrid::kFixedRows;  // first data row
-constexpr int kTextOffset = 2;     // cell text: 2 px right of and below the top-left corner
-constexpr int kDividerReach = 2;   // a divider grabs this many pixels either side of its line
+constexpr int kTextOffset = 2;    // cell text: 2 px right of and below the top-left corner
+constexpr int kDividerReach = 2;  // a divider grabs this many pixels either side of its line
 constexpr UINT_PTR kEditorSubclassId = 1;
 constexpr int kEditorControlId = 1;
 constexpr COLORREF kLineColor = RGB(192, 192, 192);  // lines between ordinary cells
@@ -150,9 +150,7 @@ int PageRows(const GridInfo* info) {
   return std::max(1, (ClientSize(info).cy - Pitch(info)) / Pitch(info));
 }
 
-int MaxTopRow(const GridInfo* info) {
-  return std::max(kFirstRow, RowCount(info) - PageRows(info));
-}
+int MaxTopRow(const GridInfo* info) { return std::max(kFirstRow, RowCount(info) - PageRows(info)); }
 
 // The last data row with any pixel in the client area (top_row - 1 if none).
 int LastShownRow(const GridInfo* info) {
@@ -343,10 +341,9 @@ LRESULT CALLBACK EditorProc(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam, U
 void EnsureEditor(GridInfo* info) {
   if (info->editor != nullptr) return;
   auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(info->hwnd, GWLP_HINSTANCE));
-  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_LEFT | ES_AUTOHSCROLL, 0, 0, 0, 0,
-                              info->hwnd,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorControlId)),
-                              instance, nullptr);
+  HWND edit = CreateWindowExW(
+      0, L"EDIT", L"", WS_CHILD | ES_LEFT | ES_AUTOHSCROLL, 0, 0, 0, 0, info->hwnd,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorControlId)), instance, nullptr);
   if (edit == nullptr) throw EOutOfResources("StringGrid: cannot create the cell editor");
   SetWindowSubclass(edit, EditorProc, kEditorSubclassId, reinterpret_cast<DWORD_PTR>(info));
   info->editor = edit;
@@ -592,7 +589,7 @@ GridInfo::GridInfo(HWND window, const CreateParams& params)
       events(*params.events),
       options(*params.options),
       font(params.options->font != nullptr ? params.options->font
-                                          : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))),
+                                           : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))),
       shown_col(params.model->Col()),
       shown_row(params.model->Row()) {
   if (options.row_height < 1) options.row_height = 1;
@@ -652,8 +649,8 @@ bool FocusWithin(const GridInfo* info) {
 
 void PaintCell(const GridInfo* info, HDC dc, int col, int row, const RECT& rect) {
   const bool fixed = !IsOrdinary(col, row);
-  const bool selected = !fixed && col == info->model.Col() && row == info->model.Row() &&
-                        !FocusWithin(info);
+  const bool selected =
+      !fixed && col == info->model.Col() && row == info->model.Row() && !FocusWithin(info);
   int back = COLOR_WINDOW;
   int fore = COLOR_WINDOWTEXT;
   if (fixed) {
@@ -713,7 +710,8 @@ LRESULT OnPaint(GridInfo* info) {
   const int last = LastShownRow(info);
   if (area.bottom > pitch) {
     const int first = info->top_row + std::max(0, static_cast<int>(area.top) - pitch) / pitch;
-    const int end = std::min(last, info->top_row + static_cast<int>(area.bottom - 1 - pitch) / pitch);
+    const int end =
+        std::min(last, info->top_row + static_cast<int>(area.bottom - 1 - pitch) / pitch);
     for (int row = first; row <= end; ++row) PaintRow(info, dc, row, area);
   }
 
@@ -837,12 +835,24 @@ LRESULT OnVScroll(GridInfo* info, WPARAM wparam) {
   const int page = PageRows(info);
   int top = info->top_row;
   switch (LOWORD(wparam)) {
-    case SB_LINEUP: top -= 1; break;
-    case SB_LINEDOWN: top += 1; break;
-    case SB_PAGEUP: top -= page; break;
-    case SB_PAGEDOWN: top += page; break;
-    case SB_TOP: top = kFirstRow; break;
-    case SB_BOTTOM: top = MaxTopRow(info); break;
+    case SB_LINEUP:
+      top -= 1;
+      break;
+    case SB_LINEDOWN:
+      top += 1;
+      break;
+    case SB_PAGEUP:
+      top -= page;
+      break;
+    case SB_PAGEDOWN:
+      top += page;
+      break;
+    case SB_TOP:
+      top = kFirstRow;
+      break;
+    case SB_BOTTOM:
+      top = MaxTopRow(info);
+      break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO bar{};
@@ -852,7 +862,8 @@ LRESULT OnVScroll(GridInfo* info, WPARAM wparam) {
       top = bar.nTrackPos;
       break;
     }
-    default: return 0;
+    default:
+      return 0;
   }
   ScrollTo(info, top);
   // While the box is dragged the scroll bar runs its own loop: paint now so
@@ -868,8 +879,8 @@ LRESULT OnMouseWheel(GridInfo* info, WPARAM wparam) {
   info->wheel_delta -= steps * WHEEL_DELTA;
   UINT lines = 3;
   SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  const int rows = lines == WHEEL_PAGESCROLL ? steps * PageRows(info)
-                                              : steps * static_cast<int>(lines);
+  const int rows =
+      lines == WHEEL_PAGESCROLL ? steps * PageRows(info) : steps * static_cast<int>(lines);
   ScrollTo(info, info->top_row - rows);
   return 0;
 }
@@ -938,12 +949,18 @@ LRESULT CALLBACK GridWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
   GridInfo* info = GetInfo(hwnd);
   if (info == nullptr) return DefWindowProcW(hwnd, msg, wparam, lparam);
   switch (msg) {
-    case WM_CREATE: return Run(info, -1, [&] { return OnCreate(info); });
-    case WM_NCDESTROY: return OnNcDestroy(info, wparam, lparam);
-    case WM_SIZE: return Run(info, 0, [&] { return OnSize(info); });
-    case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
-    case WM_PAINT: return Run(info, 0, [&] { return OnPaint(info); });
-    case WM_SETFOCUS: return Run(info, 0, [&] { return OnSetFocus(info); });
+    case WM_CREATE:
+      return Run(info, -1, [&] { return OnCreate(info); });
+    case WM_NCDESTROY:
+      return OnNcDestroy(info, wparam, lparam);
+    case WM_SIZE:
+      return Run(info, 0, [&] { return OnSize(info); });
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT:
+      return Run(info, 0, [&] { return OnPaint(info); });
+    case WM_SETFOCUS:
+      return Run(info, 0, [&] { return OnSetFocus(info); });
     case WM_KILLFOCUS:
       return Run(info, 0, [&] { return OnKillFocus(info, reinterpret_cast<HWND>(wparam)); });
     case WM_LBUTTONDOWN:
@@ -951,28 +968,42 @@ LRESULT CALLBACK GridWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
       return Run(info, 0, [&] { return OnButtonDown(info, msg, lparam); });
-    case WM_MOUSEMOVE: return Run(info, 0, [&] { return OnMouseMove(info, lparam); });
-    case WM_LBUTTONUP: return Run(info, 0, [&] { return OnLButtonUp(info); });
-    case WM_CAPTURECHANGED: return Run(info, 0, [&] { return OnCaptureChanged(info); });
-    case WM_CANCELMODE: return Run(info, 0, [&] { return OnCancelMode(info); });
-    case WM_SETCURSOR: return Run(info, FALSE, [&] { return OnSetCursor(info, wparam, lparam); });
-    case WM_VSCROLL: return Run(info, 0, [&] { return OnVScroll(info, wparam); });
-    case WM_MOUSEWHEEL: return Run(info, 0, [&] { return OnMouseWheel(info, wparam); });
-    case WM_KEYDOWN: return Run(info, 0, [&] { return OnKeyDown(info, wparam, lparam); });
-    case WM_CHAR: return Run(info, 0, [&] { return OnChar(info, wparam, lparam); });
+    case WM_MOUSEMOVE:
+      return Run(info, 0, [&] { return OnMouseMove(info, lparam); });
+    case WM_LBUTTONUP:
+      return Run(info, 0, [&] { return OnLButtonUp(info); });
+    case WM_CAPTURECHANGED:
+      return Run(info, 0, [&] { return OnCaptureChanged(info); });
+    case WM_CANCELMODE:
+      return Run(info, 0, [&] { return OnCancelMode(info); });
+    case WM_SETCURSOR:
+      return Run(info, FALSE, [&] { return OnSetCursor(info, wparam, lparam); });
+    case WM_VSCROLL:
+      return Run(info, 0, [&] { return OnVScroll(info, wparam); });
+    case WM_MOUSEWHEEL:
+      return Run(info, 0, [&] { return OnMouseWheel(info, wparam); });
+    case WM_KEYDOWN:
+      return Run(info, 0, [&] { return OnKeyDown(info, wparam, lparam); });
+    case WM_CHAR:
+      return Run(info, 0, [&] { return OnChar(info, wparam, lparam); });
     case WM_GETDLGCODE:
       // TAB, the arrows and Enter belong to the grid, not to IsDialogMessage.
       return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_COMMAND: return Run(info, 0, [&] { return OnCommand(info, wparam, lparam); });
-    case WM_SETFONT: return Run(info, 0, [&] { return OnSetFont(info, wparam, lparam); });
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(info->font);
-    case kSyncScrollBar: return Run(info, 0, [&] { return OnSyncScrollBar(info); });
+    case WM_COMMAND:
+      return Run(info, 0, [&] { return OnCommand(info, wparam, lparam); });
+    case WM_SETFONT:
+      return Run(info, 0, [&] { return OnSetFont(info, wparam, lparam); });
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(info->font);
+    case kSyncScrollBar:
+      return Run(info, 0, [&] { return OnSyncScrollBar(info); });
     case WM_SYSCOLORCHANGE:
       return Run(info, 0, [&] {
         InvalidateAll(info);
         return LRESULT{0};
       });
-    default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+    default:
+      return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
 }
 
@@ -1025,8 +1056,10 @@ LRESULT CALLBACK EditorProc(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam, U
   switch (msg) {
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN: return Run(info, 0, [&] { return EditorKeyDown(info, edit, wparam, lparam); });
-    case WM_CHAR: return Run(info, 0, [&] { return EditorChar(edit, wparam, lparam); });
+    case WM_KEYDOWN:
+      return Run(info, 0, [&] { return EditorKeyDown(info, edit, wparam, lparam); });
+    case WM_CHAR:
+      return Run(info, 0, [&] { return EditorChar(edit, wparam, lparam); });
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       return Run(info, 0, [&] {
@@ -1035,7 +1068,8 @@ LRESULT CALLBACK EditorProc(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam, U
       });
     case WM_NCCALCSIZE:
       return Run(info, 0, [&] { return EditorNcCalcSize(edit, wparam, lparam); });
-    case WM_NCPAINT: return Run(info, 0, [&] { return EditorNcPaint(edit, wparam, lparam); });
+    case WM_NCPAINT:
+      return Run(info, 0, [&] { return EditorNcPaint(edit, wparam, lparam); });
     case WM_NCHITTEST:
       return Run(info, HTCLIENT, [&] { return EditorNcHitTest(edit, wparam, lparam); });
     case WM_MOUSEWHEEL:
@@ -1045,7 +1079,8 @@ LRESULT CALLBACK EditorProc(HWND edit, UINT msg, WPARAM wparam, LPARAM lparam, U
       RemoveWindowSubclass(edit, EditorProc, kEditorSubclassId);
       if (info->editor == edit) info->editor = nullptr;
       return DefSubclassProc(edit, msg, wparam, lparam);
-    default: return DefSubclassProc(edit, msg, wparam, lparam);
+    default:
+      return DefSubclassProc(edit, msg, wparam, lparam);
   }
 }
 
@@ -1071,11 +1106,10 @@ HWND StringGridControl::Create(HWND parent, int control_id, const RECT& bounds, 
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClass(instance);
   CreateParams params{&model, &events, &options};
-  return CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
-                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, bounds.left,
-                         bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance,
-                         &params);
+  return CreateWindowExW(
+      WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
+      bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance, &params);
 }
 
 HWND StringGridControl::Editor(HWND grid) {

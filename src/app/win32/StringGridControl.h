@@ -36,6 +36,18 @@ class StringGridEvents {
 // cell and takes the focus. The grid window keeps the focus itself only while
 // the current cell is scrolled out of view (the editor is then hidden; typing
 // brings it back).
+//
+// Write-back (OnSetEditText) happens at each EN_CHANGE the user causes; when
+// a key moves the current cell (TAB/Shift+TAB, Up, Down, Page Up/Down, and
+// Left/Home or Right/End when the caret is at the start or end of the text,
+// the whole text is selected or Ctrl is held); at every mouse button press on
+// the grid outside the editor once the editor is open (a press on the scroll
+// bar is not on the grid); and when the grid window itself loses the focus to
+// another window than the editor. A key that cannot move the cell (Up in row
+// 1) does not take the editor off its cell and writes nothing back. Ctrl+Home
+// / Ctrl+End go to the first / last cell, Ctrl+Up / Ctrl+Down to the first /
+// last row, Ctrl+Page Up / Page Down to the first / last row in view; Esc
+// during a divider drag puts the width back.
 class StringGridControl {
  public:
   static constexpr wchar_t kClassName[] = L"VimbrelStringGrid";
