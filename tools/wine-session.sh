@@ -1,7 +1,8 @@
 # Sourced: starts Xvfb on a free display and a Wine prefix under the build
 # tree, and stops both again.
 wine_session_start() {
-  local dir=$1
+  local dir
+  dir=$(realpath -m "$1")  # Wine takes only an absolute WINEPREFIX
   mkdir -p "$dir"
   export VIMBREL_WINEPREFIX=$dir/prefix
   export WINEPREFIX=$VIMBREL_WINEPREFIX
