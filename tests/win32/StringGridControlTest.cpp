@@ -1,6 +1,6 @@
 // The list grid control under Wine, driven with real window messages in a
 // top-level window of the test's own, pumped through IsDialogMessage as the
-// program's message loop does. Geometry expectations come from the spec, not
+// program's message loop does. Geometry expectations come from the layout, not
 // from the control: a column takes its width + 1 pixel (its grid line), a row
 // 24 + 1, the header row sits at the top of the client area.
 
