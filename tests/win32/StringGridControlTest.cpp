@@ -407,6 +407,26 @@ TEST_F(StringGridControlTest, OpensTheEditorOnTheCurrentCellWhenItFirstGetsTheFo
   EXPECT_TRUE(events_.edits.empty());
 }
 
+TEST_F(StringGridControlTest, ALongTextLoadedBeforeTheFirstFocusShowsFromItsStart) {
+  // Loaded while the editor does not exist yet, as FormCreate loads the list.
+  model_.SetCell(1, 1, "page1.htm");
+  model_.SetCell(2, 1, "http://example.com/a/rather/long/address.html");
+  Focus();
+  auto first_char_x = [this] {
+    return static_cast<short>(LOWORD(SendMessageW(Editor(), EM_POSFROMCHAR, 0, 0)));
+  };
+  EXPECT_EQ(EditorText(), L"page1.htm");
+  EXPECT_GE(first_char_x(), 0);
+  // From a narrow column back to the wide one: the text is not left scrolled.
+  PressKey(VK_TAB);
+  Pump();
+  PressKey(VK_TAB, true);
+  Pump();
+  EXPECT_EQ(EditorText(), L"page1.htm");
+  EXPECT_GE(first_char_x(), 0);
+  EXPECT_TRUE(WholeTextSelected());
+}
+
 TEST_F(StringGridControlTest, HandsItsFocusToTheEditorInOneStep) {
   SetWindowSubclass(grid_, Spy, 1, reinterpret_cast<DWORD_PTR>("grid"));
   SetFocus(grid_);

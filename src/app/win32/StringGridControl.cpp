@@ -271,6 +271,14 @@ void PlaceEditor(GridInfo* info) {
       SetWindowPos(info->editor, HWND_TOP, rect.left, rect.top, rect.right - rect.left,
                    rect.bottom - rect.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
       info->placed = rect;
+      // The edit control keeps the horizontal scroll it chose at its old size;
+      // scroll back to the start, then give the selection back.
+      DWORD start = 0;
+      DWORD end = 0;
+      SendMessageW(info->editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+      SendMessageW(info->editor, EM_SETSEL, 0, 0);
+      SendMessageW(info->editor, EM_SETSEL, start, end);
     }
     if (GetFocus() == info->hwnd && info->drag_col < 0) SetFocus(info->editor);
   } else if (EditorVisible(info)) {
