@@ -8,22 +8,7 @@
 namespace vimbrel::e2e {
 namespace {
 
-class MainWindowTest : public ProgramTest {
- protected:
-  // The layout is scaled by the height of "0" in the window's font over 12;
-  // the client area at creation, 612 x 305 scaled, tells that height.
-  int TextHeightOf(HWND main) {
-    const SIZE client = ClientSizeOf(main);
-    for (int height = 8; height <= 64; ++height) {
-      if (MulDiv(612, height, 12) == client.cx) {
-        EXPECT_EQ(client.cy, MulDiv(305, height, 12)) << "client area not 612 x 305 scaled";
-        return height;
-      }
-    }
-    ADD_FAILURE() << "client width " << client.cx << " is no scaling of 612";
-    return 12;
-  }
-};
+class MainWindowTest : public ProgramTest {};
 
 TEST_F(MainWindowTest, CannotBeMadeSmallerThanItsMinimumSize) {
   HWND main = Start().MainWindow();

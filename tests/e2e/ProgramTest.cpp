@@ -69,4 +69,16 @@ void ProgramTest::ExpectNoMessageBox() {
   }
 }
 
+int ProgramTest::TextHeightOf(HWND main) {
+  const SIZE client = ClientSizeOf(main);
+  for (int height = 8; height <= 64; ++height) {
+    if (MulDiv(612, height, 12) == client.cx) {
+      EXPECT_EQ(client.cy, MulDiv(305, height, 12)) << "client area not 612 x 305 scaled";
+      return height;
+    }
+  }
+  ADD_FAILURE() << "client width " << client.cx << " is no scaling of 612";
+  return 12;
+}
+
 }  // namespace vimbrel::e2e

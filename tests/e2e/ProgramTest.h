@@ -38,6 +38,9 @@ class ProgramTest : public ::testing::Test {
   void CloseExpectingCleanExit();
   // Fails the case when the program shows a message box.
   void ExpectNoMessageBox();
+  // The layout is scaled by the height of "0" in the window's font over 12;
+  // the client area at creation, 612 x 305 scaled, tells that height.
+  int TextHeightOf(HWND main);
 
   ProgramFolder folder_;
   std::optional<RunningProgram> program_;

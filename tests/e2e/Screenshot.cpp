@@ -1,5 +1,7 @@
 #include "Screenshot.h"
 
+#include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "platform/win32/Handle.h"
@@ -57,20 +59,19 @@ RECT ClippedToScreen(const RECT& area) {
 
 }  // namespace
 
-void SaveScreenshot(const RECT& area, const std::wstring& path) {
+ScreenPixels CaptureScreen(const RECT& area) {
   const RECT clipped = ClippedToScreen(area);
-  const int width = clipped.right - clipped.left;
-  const int height = clipped.bottom - clipped.top;
+  ScreenPixels shot;
+  shot.width = clipped.right - clipped.left;
+  shot.height = clipped.bottom - clipped.top;
 
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;  // bottom-up, as BMP files store rows
+  header.biWidth = shot.width;
+  header.biHeight = -shot.height;  // top-down
   header.biPlanes = 1;
-  header.biBitCount = 24;
+  header.biBitCount = 32;
   header.biCompression = BI_RGB;
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  header.biSizeImage = stride * static_cast<DWORD>(height);
 
   ScreenDc screen;
   MemoryDc memory(screen.Get());
@@ -80,12 +81,48 @@ void SaveScreenshot(const RECT& area, const std::wstring& path) {
   if (!bitmap.Valid()) throw std::runtime_error("no bitmap for the screenshot");
   {
     Selection selected(memory.Get(), bitmap.Get());
-    if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), clipped.left, clipped.top,
-                SRCCOPY | CAPTUREBLT)) {
+    if (!BitBlt(memory.Get(), 0, 0, shot.width, shot.height, screen.Get(), clipped.left,
+                clipped.top, SRCCOPY | CAPTUREBLT)) {
       throw std::runtime_error("cannot copy the screen");
     }
   }
   GdiFlush();
+  const auto* first = static_cast<const std::uint32_t*>(bits);
+  shot.pixels.assign(first, first + static_cast<std::size_t>(shot.width) * shot.height);
+  for (std::uint32_t& pixel : shot.pixels) pixel &= 0x00FFFFFF;
+  return shot;
+}
+
+int InkPixels(const RECT& area) {
+  const ScreenPixels shot = CaptureScreen(area);
+  std::map<std::uint32_t, int> counts;
+  for (std::uint32_t pixel : shot.pixels) ++counts[pixel];
+  int background = 0;
+  for (const auto& [colour, count] : counts) background = std::max(background, count);
+  return static_cast<int>(shot.pixels.size()) - background;
+}
+
+void SaveScreenshot(const RECT& area, const std::wstring& path) {
+  const ScreenPixels shot = CaptureScreen(area);
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = shot.width;
+  header.biHeight = shot.height;  // bottom-up, as BMP files store rows
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const std::size_t stride = (static_cast<std::size_t>(shot.width) * 3 + 3) & ~std::size_t{3};
+  header.biSizeImage = static_cast<DWORD>(stride * shot.height);
+  std::vector<std::uint8_t> rows(header.biSizeImage, 0);
+  for (int y = 0; y < shot.height; ++y) {
+    std::uint8_t* out = &rows[stride * (shot.height - 1 - y)];
+    for (int x = 0; x < shot.width; ++x) {
+      const std::uint32_t pixel = shot.pixels[static_cast<std::size_t>(y) * shot.width + x];
+      out[x * 3 + 0] = static_cast<std::uint8_t>(pixel);
+      out[x * 3 + 1] = static_cast<std::uint8_t>(pixel >> 8);
+      out[x * 3 + 2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+  }
 
   BITMAPFILEHEADER file_header{};
   file_header.bfType = 0x4D42;  // "BM"
@@ -102,7 +139,7 @@ void SaveScreenshot(const RECT& area, const std::wstring& path) {
   };
   write(&file_header, sizeof file_header);
   write(&header, sizeof header);
-  write(bits, header.biSizeImage);
+  write(rows.data(), header.biSizeImage);
 }
 
 }  // namespace vimbrel::e2e

@@ -1,0 +1,148 @@
+// Editing the list in the grid with the keyboard and the mouse, checked
+// through what the list file then holds.
+#include "ProgramTest.h"
+#include "Screenshot.h"
+#include "UserInput.h"
+#include "support/Sjis.h"
+
+namespace vimbrel::e2e {
+namespace {
+
+using testing::Sjis;
+
+class GridEditingTest : public ProgramTest {
+ protected:
+  // Starts with `list`, activates the window and waits for the cell editor
+  // to open on row 1, column 1.
+  void StartEditing(const std::string& list, const std::string& first_cell) {
+    folder_.WriteListFile(list);
+    Start().MainWindow();
+    Program().Activate();
+    grid_ = Program().Control(ui::kGridId, ui::kGridClass);
+    ExpectEditorShows(first_cell);
+  }
+
+  // The cell editor: the grid's edit control, open on the current cell.
+  HWND Editor() const {
+    for (HWND child : ChildrenOf(grid_)) {
+      if (ClassNameOf(child) == L"Edit" && IsWindowVisible(child)) return child;
+    }
+    return nullptr;
+  }
+  std::string EditorText() const {
+    HWND editor = Editor();
+    return editor != nullptr ? Cp932TextOf(editor) : "<no editor>";
+  }
+  // Each key's effect shows in the editor; waiting for it keeps the next key
+  // from overtaking it.
+  void ExpectEditorShows(const std::string& cell) {
+    EXPECT_TRUE(WaitUntil([&] { return EditorText() == cell; }, 3s))
+        << "the editor shows \"" << Readable(EditorText()) << "\", not \"" << Readable(cell)
+        << "\"";
+  }
+
+  // What the editor holds is also on the screen: a few letters leave far
+  // more ink than the caret alone.
+  void ExpectEditorDrawsText() {
+    constexpr int kInkOfSomeLetters = 40;
+    EXPECT_TRUE(
+        WaitUntil([&] { return InkPixels(WindowRectOf(Editor())) > kInkOfSomeLetters; }, 2s))
+        << "the editor looks empty: " << InkPixels(WindowRectOf(Editor())) << " pixels of ink";
+  }
+
+  // The middle of a cell on the screen. Rows are the scaled 24 pixels high,
+  // columns as wide as FormCreate sets them, each followed by a grid line.
+  POINT CellCentre(int col, int row) {
+    const int row_height = MulDiv(24, TextHeightOf(Program().MainWindow()), 12);
+    const int widths[] = {60, 400, 60, 60};
+    int x = 0;
+    for (int c = 0; c < col; ++c) x += widths[c] + 1;
+    POINT centre{x + widths[col] / 2, row * (row_height + 1) + row_height / 2};
+    ClientToScreen(grid_, &centre);
+    return centre;
+  }
+
+  HWND grid_ = nullptr;
+};
+
+TEST_F(GridEditingTest, TheEditorShowsTheTextOfItsCell) {
+  StartEditing(WorkedExampleBytes(), "page1.htm");
+  ExpectEditorDrawsText();
+  PressKey(VK_DOWN);
+  ExpectEditorShows("my page.htm");
+  ExpectEditorDrawsText();
+  // Moving the editor wrote its cell back: a change, though the same text.
+  Program().PressAltF4();
+  Program().WaitForMessageBox().Press(IDNO);
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+}
+
+TEST_F(GridEditingTest, TabFromTheLastCellWrapsToTheFirstAndShiftTabBack) {
+  StartEditing(WorkedExampleBytes(), "page1.htm");
+
+  // Before column 1 of row 1: the last column of the last row.
+  PressKey(VK_TAB, {VK_SHIFT});
+  ExpectEditorShows("0");
+  TypeText("9");
+  ExpectEditorShows("9");
+  // After the last cell: column 1 of row 1.
+  PressKey(VK_TAB);
+  ExpectEditorShows("page1.htm");
+  TypeText("top.htm");
+  ExpectEditorShows("top.htm");
+
+  EXPECT_EQ(SaveWithButton(), Sjis("No,URL,タブ数,逆タブ数\r\n"
+                                   "1,top.htm,3,\" \"\r\n"
+                                   "2,\"my page.htm\",\" \",2\r\n"
+                                   "3,\"a,b.htm\",5,9\r\n"));
+  CloseExpectingCleanExit();
+}
+
+TEST_F(GridEditingTest, AnAddedRowIsFilledInFromTheKeyboard) {
+  StartEditing(StartupListBytes(), " ");
+  Program().ClickButton(ui::kAddRowButton);
+  // A click on another cell moves the editor there with the whole text
+  // selected, so typing replaces it.
+  Program().Activate();
+  ClickAt(CellCentre(1, 2));
+  ExpectEditorShows(" ");
+  TypeText("second page.htm");
+  PressKey(VK_TAB);
+  ExpectEditorShows(" ");
+  PressKey(VK_TAB);
+  ExpectEditorShows(" ");
+  TypeText("1");
+  // On from the last cell into row 1.
+  for (const char* cell : {"first.htm", "2", "0"}) {
+    PressKey(VK_TAB);
+    ExpectEditorShows(" ");
+    TypeText(cell);
+    ExpectEditorShows(cell);
+  }
+
+  // Unsaved: closing asks, and Yes saves.
+  Program().PressAltF4();
+  MessageBoxView prompt = Program().WaitForMessageBox();
+  prompt.Press(IDYES);
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  EXPECT_EQ(folder_.ReadListFile(), Sjis("No,URL,タブ数,逆タブ数\r\n"
+                                         "1,first.htm,2,0\r\n"
+                                         "2,\"second page.htm\",\" \",1\r\n"));
+}
+
+TEST_F(GridEditingTest, ClickingAnotherCellWithoutTypingIsAChange) {
+  StartEditing(WorkedExampleBytes(), "page1.htm");
+  ClickAt(CellCentre(1, 2));
+  ExpectEditorShows("my page.htm");
+
+  // Taking the editor off a cell writes it back, changed or not.
+  Program().PressAltF4();
+  MessageBoxView prompt = Program().WaitForMessageBox();
+  prompt.Press(IDNO);
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+}
+
+}  // namespace
+}  // namespace vimbrel::e2e
