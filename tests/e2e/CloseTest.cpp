@@ -104,16 +104,6 @@ TEST_F(CloseTest, YesWithAReadOnlyListShowsTheErrorAndStaysOpen) {
   EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
 }
 
-TEST_F(CloseTest, LoadingWithoutAListFileForgetsTheChanges) {
-  Start().MainWindow();
-  Program().ClickButton(ui::kAddRowButton);
-  Program().ClickButton(ui::kLoadButton);
-  Sleep(300);
-  ExpectNoMessageBox();
-  CloseExpectingCleanExit();
-  EXPECT_FALSE(folder_.HasListFile());
-}
-
 // Logging off with unsaved changes: the system sends every top-level window
 // the question whether the session may end, then the outcome.
 class EndOfSessionTest : public CloseTest {

@@ -12,10 +12,10 @@ using testing::Sjis;
 
 class GridEditingTest : public ProgramTest {
  protected:
-  // Starts with `list`, activates the window and waits for the cell editor
-  // to open on row 1, column 1.
-  void StartEditing(const std::string& list, const std::string& first_cell) {
-    folder_.WriteListFile(list);
+  // Starts with `list` (or none), activates the window and waits for the
+  // cell editor to open on row 1, column 1.
+  void StartEditing(const std::optional<std::string>& list, const std::string& first_cell) {
+    if (list) folder_.WriteListFile(*list);
     Start().MainWindow();
     Program().Activate();
     grid_ = Program().Control(ui::kGridId, ui::kGridClass);
@@ -142,6 +142,43 @@ TEST_F(GridEditingTest, ClickingAnotherCellWithoutTypingIsAChange) {
   prompt.Press(IDNO);
   EXPECT_EQ(Program().WaitForExitCode(), 0u);
   EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+}
+
+TEST_F(GridEditingTest, DeletingTheCurrentRowMovesTheRowsBelowUpThroughTheirRowText) {
+  StartEditing(WorkedExampleBytes(), "page1.htm");
+  // Row 3's two counts emptied: the whole text is selected, Delete clears it.
+  ClickAt(CellCentre(2, 3));
+  ExpectEditorShows("5");
+  PressKey(VK_DELETE);
+  ExpectEditorShows("");
+  PressKey(VK_TAB);
+  ExpectEditorShows("0");
+  PressKey(VK_DELETE);
+  ExpectEditorShows("");
+
+  ClickAt(CellCentre(1, 2));
+  ExpectEditorShows("my page.htm");
+  Program().ClickButton(ui::kDeleteRowButton);
+  // The current row stays 2 and now holds the old row 3, numbered 2; its
+  // empty counts came up as a single space and an empty cell.
+  ExpectEditorShows("a,b.htm");
+  EXPECT_EQ(SaveWithButton(), Sjis("No,URL,タブ数,逆タブ数\r\n"
+                                   "1,page1.htm,3,\" \"\r\n"
+                                   "2,\"a,b.htm\",\" \",\r\n"));
+  CloseExpectingCleanExit();
+}
+
+TEST_F(GridEditingTest, LoadingWithoutAListFileKeepsTheEditsAndForgetsTheChange) {
+  StartEditing(std::nullopt, " ");
+  TypeText("kept.htm");
+  ExpectEditorShows("kept.htm");
+
+  Program().ClickButton(ui::kLoadButton);
+  Sleep(300);
+  ExpectNoMessageBox();
+  EXPECT_EQ(EditorText(), "kept.htm");
+  CloseExpectingCleanExit();
+  EXPECT_FALSE(folder_.HasListFile());
 }
 
 }  // namespace
