@@ -23,18 +23,6 @@ std::string WorkedExampleWithoutRow1() {
 
 class CloseTest : public ProgramTest {
  protected:
-  // Alt+F4 with unsaved changes: the save prompt, checked, is returned.
-  MessageBoxView CloseExpectingPrompt() {
-    Program().PressAltF4();
-    MessageBoxView prompt = Program().WaitForMessageBox();
-    EXPECT_EQ(prompt.Text(), texts::kSavePrompt) << Readable(prompt.Text());
-    EXPECT_EQ(prompt.Caption(), texts::kSavePromptCaption) << Readable(prompt.Caption());
-    EXPECT_EQ(prompt.Buttons(), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
-    EXPECT_EQ(prompt.DefaultButton(), IDYES);
-    EXPECT_FALSE(prompt.HasIcon());
-    EXPECT_EQ(prompt.Owner(), Program().MainWindow());
-    return prompt;
-  }
   void ExpectCleanExit() { EXPECT_EQ(Program().WaitForExitCode(), 0u); }
 };
 

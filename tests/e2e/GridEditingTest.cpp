@@ -72,8 +72,7 @@ TEST_F(GridEditingTest, TheEditorShowsTheTextOfItsCell) {
   ExpectEditorShows("my page.htm");
   ExpectEditorDrawsText();
   // Moving the editor wrote its cell back: a change, though the same text.
-  Program().PressAltF4();
-  Program().WaitForMessageBox().Press(IDNO);
+  CloseExpectingPrompt().Press(IDNO);
   EXPECT_EQ(Program().WaitForExitCode(), 0u);
   EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
 }
@@ -122,9 +121,7 @@ TEST_F(GridEditingTest, AnAddedRowIsFilledInFromTheKeyboard) {
   }
 
   // Unsaved: closing asks, and Yes saves.
-  Program().PressAltF4();
-  MessageBoxView prompt = Program().WaitForMessageBox();
-  prompt.Press(IDYES);
+  CloseExpectingPrompt().Press(IDYES);
   EXPECT_EQ(Program().WaitForExitCode(), 0u);
   EXPECT_EQ(folder_.ReadListFile(), Sjis("No,URL,タブ数,逆タブ数\r\n"
                                          "1,first.htm,2,0\r\n"
@@ -137,9 +134,7 @@ TEST_F(GridEditingTest, ClickingAnotherCellWithoutTypingIsAChange) {
   ExpectEditorShows("my page.htm");
 
   // Taking the editor off a cell writes it back, changed or not.
-  Program().PressAltF4();
-  MessageBoxView prompt = Program().WaitForMessageBox();
-  prompt.Press(IDNO);
+  CloseExpectingPrompt().Press(IDNO);
   EXPECT_EQ(Program().WaitForExitCode(), 0u);
   EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
 }

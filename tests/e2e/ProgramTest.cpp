@@ -1,5 +1,6 @@
 #include "ProgramTest.h"
 
+#include "platform/Texts.h"
 #include "support/Sjis.h"
 
 namespace vimbrel::e2e {
@@ -61,6 +62,18 @@ void ProgramTest::CloseExpectingCleanExit() {
     FAIL() << "closing asked: " << Readable(program_->WaitForMessageBox().Text());
   }
   EXPECT_EQ(program_->WaitForExitCode(), 0u);
+}
+
+MessageBoxView ProgramTest::CloseExpectingPrompt() {
+  program_->PressAltF4();
+  MessageBoxView prompt = program_->WaitForMessageBox();
+  EXPECT_EQ(prompt.Text(), texts::kSavePrompt) << Readable(prompt.Text());
+  EXPECT_EQ(prompt.Caption(), texts::kSavePromptCaption) << Readable(prompt.Caption());
+  EXPECT_EQ(prompt.Buttons(), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+  EXPECT_EQ(prompt.DefaultButton(), IDYES);
+  EXPECT_FALSE(prompt.HasIcon());
+  EXPECT_EQ(prompt.Owner(), program_->MainWindow());
+  return prompt;
 }
 
 void ProgramTest::ExpectNoMessageBox() {

@@ -36,6 +36,8 @@ class ProgramTest : public ::testing::Test {
   MessageBoxView ClickExpectingBox(int button_id);
   // Alt+F4, then: no question, and the program ends with exit code 0.
   void CloseExpectingCleanExit();
+  // Alt+F4 with unsaved changes: the save prompt, checked, is returned.
+  MessageBoxView CloseExpectingPrompt();
   // Fails the case when the program shows a message box.
   void ExpectNoMessageBox();
   // The layout is scaled by the height of "0" in the window's font over 12;
