@@ -65,7 +65,8 @@ BENCH_TREE := $(BUILD)/bench
 bench: deps
 	@cmake -S . -B $(BENCH_TREE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=OFF -DVIMBREL_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_TREE)
-	@$(BENCH_TREE)/tests/bench/list_bench
+	@$(MAKE) --no-print-directory windows
+	@tools/run-bench.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
