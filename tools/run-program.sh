@@ -13,6 +13,7 @@ if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
     echo "run: preparing a Wine prefix in $VIMBREL_WINEPREFIX (once)"
     WINEPREFIX=$VIMBREL_WINEPREFIX LANG=ja_JP.UTF-8 WINEDLLOVERRIDES=mscoree= WINEDEBUG=-all \
       wineboot -i >/dev/null 2>&1 && touch "$VIMBREL_WINEPREFIX/.vimbrel-ready"
+    cp -n /usr/share/wine/fonts/* "$VIMBREL_WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
   exec "$root/tools/wine-run.sh" "$program"
 fi

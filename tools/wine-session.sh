@@ -21,6 +21,9 @@ wine_session_start() {
   if [[ ! -f $WINEPREFIX/.vimbrel-ready ]]; then
     rm -rf "$WINEPREFIX"
     "${jp[@]}" wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w || return 1
+    # Wine's own fonts (Marlett draws the frame buttons), which this Wine does
+    # not find in its data folder by itself.
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # A virtual desktop: Wine then draws the window frames itself and keeps the
     # foreground and keyboard focus to itself, whatever the X server does.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
