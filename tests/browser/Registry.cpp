@@ -69,6 +69,7 @@ Settings Settings::Read() {
   RegKey key;
   if (!key.Open(HKEY_CURRENT_USER, kSettingsKey)) return settings;
   settings.log_file = key.ReadString(kLogFile).value_or(L"");
+  settings.log_times = key.ReadDword(kLogTimes).value_or(0) != 0;
   settings.refuse_close = key.ReadDword(kRefuseClose).value_or(0) != 0;
   settings.unknown_member = key.ReadString(kUnknownMember).value_or(L"");
   settings.fail_member = key.ReadString(kFailMember).value_or(L"");

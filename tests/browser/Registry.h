@@ -31,6 +31,7 @@ class RegKey {
 // started.
 struct Settings {
   std::wstring log_file;
+  bool log_times = false;
   bool refuse_close = false;
   std::wstring unknown_member;
   std::wstring fail_member;

@@ -16,12 +16,24 @@ constexpr UINT kIdleTimeoutMs = 60000;
 
 void EventLog::Write(std::string_view line) const {
   if (path_.empty()) return;
+  std::string text;
+  if (timed_) {
+    // Taken before the file is opened: the time of the event, not of the
+    // writing.
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    const long long micros = counter.QuadPart / frequency.QuadPart * 1000000 +
+                             counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+    text = "@" + std::to_string(micros) + " ";
+  }
+  text += line;
+  text += '\n';
   HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
-  std::string text(line);
-  text += '\n';
   DWORD written = 0;
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(file);
@@ -48,7 +60,9 @@ std::string HexUnits(std::wstring_view text) {
 }
 
 TestBrowser::TestBrowser(HINSTANCE instance, Settings settings)
-    : instance_(instance), settings_(std::move(settings)), log_(settings_.log_file) {}
+    : instance_(instance),
+      settings_(std::move(settings)),
+      log_(settings_.log_file, settings_.log_times) {}
 
 bool TestBrowser::CreateFrame() {
   WNDCLASSEXW frame_class{};

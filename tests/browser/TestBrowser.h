@@ -16,11 +16,12 @@ namespace vimbrel::testbrowser {
 // can read it at any time.
 class EventLog {
  public:
-  explicit EventLog(std::wstring path) : path_(std::move(path)) {}
+  EventLog(std::wstring path, bool timed) : path_(std::move(path)), timed_(timed) {}
   void Write(std::string_view line) const;
 
  private:
   std::wstring path_;
+  bool timed_;
 };
 
 std::string Utf8(std::wstring_view text);

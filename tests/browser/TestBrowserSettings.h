@@ -15,6 +15,10 @@ inline constexpr wchar_t kFrameClass[] = L"IEFrame";
 inline constexpr wchar_t kSettingsKey[] = L"Software\\VimbrelTestBrowser";
 // REG_SZ: the file every process appends its events to, one UTF-8 line each.
 inline constexpr wchar_t kLogFile[] = L"LogFile";
+// REG_DWORD 1: every line begins with "@" and the time of the event in
+// microseconds of the performance counter, which all processes share, and a
+// blank.
+inline constexpr wchar_t kLogTimes[] = L"LogTimes";
 // REG_DWORD 1: the frame ignores WM_CLOSE, however it is asked to close.
 inline constexpr wchar_t kRefuseClose[] = L"RefuseClose";
 // REG_SZ: a member name that the lookup reports as unknown.
