@@ -22,9 +22,7 @@ std::string Readable(const std::string& cp932);
 // and ended at its end whatever happened.
 class ProgramTest : public ::testing::Test {
  protected:
-  explicit ProgramTest(const std::vector<std::wstring>& subfolders = {},
-                       std::size_t program_path_length = 0, wchar_t filler = L'x')
-      : folder_(subfolders, program_path_length, filler) {}
+  explicit ProgramTest(const FolderLayout& layout = {}) : folder_(layout) {}
 
   RunningProgram& Start(std::optional<WORD> show_command = std::nullopt);
   RunningProgram& Program() { return *program_; }

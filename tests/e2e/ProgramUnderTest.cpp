@@ -38,21 +38,23 @@ std::wstring ScreenshotFolder() { return WindowsPathOf(VIMBREL_SCREENSHOT_FOLDER
 
 // --- ProgramFolder ---
 
-ProgramFolder::ProgramFolder(const std::vector<std::wstring>& subfolders,
-                             std::size_t program_path_length, wchar_t filler)
-    : folder_(temp_.Path().begin(), temp_.Path().end()) {
+ProgramFolder::ProgramFolder(const FolderLayout& layout)
+    : temp_(layout.root),
+      program_name_(layout.program_name),
+      list_name_(layout.list_name),
+      folder_(temp_.Path().begin(), temp_.Path().end()) {
   auto make_folder = [this](const std::wstring& name) {
     folder_ += L"\\" + name;
     if (!CreateDirectoryW(Extended(folder_).c_str(), nullptr)) Fail("cannot make a folder");
   };
-  for (const std::wstring& name : subfolders) make_folder(name);
+  for (const std::wstring& name : layout.subfolders) make_folder(name);
   // Names of at most 80 characters: Wine keeps them as UTF-8, in at most 255
   // bytes a name.
-  while (ProgramPath().size() < program_path_length) {
-    std::size_t missing = program_path_length - ProgramPath().size();
+  while (ProgramPath().size() < layout.program_path_length) {
+    std::size_t missing = layout.program_path_length - ProgramPath().size();
     std::size_t length = std::min<std::size_t>(80, missing - 1);
     if (missing - 1 - length == 1) --length;  // leaves room for one more name
-    make_folder(std::wstring(length, filler));
+    make_folder(std::wstring(length, layout.filler));
   }
   if (!CopyFileW(BuiltProgramPath().c_str(), Extended(ProgramPath()).c_str(), TRUE)) {
     Fail("cannot copy the built program; is it built?");
@@ -63,7 +65,7 @@ void ProgramFolder::WriteListFile(const std::string& bytes) const {
   temp_.Write(AsPath(ListFilePath()), bytes);
 }
 
-std::optional<std::string> ProgramFolder::ReadListFile() const { return ReadFile(L"vimbrel.dat"); }
+std::optional<std::string> ProgramFolder::ReadListFile() const { return ReadFile(list_name_); }
 
 std::optional<std::string> ProgramFolder::ReadFile(const std::wstring& name) const {
   const std::wstring path = folder_ + L"\\" + name;

@@ -39,19 +39,32 @@ std::wstring WindowsPathOf(const char* build_path);
 std::wstring BuiltProgramPath();
 std::wstring ScreenshotFolder();
 
+// Where a case puts its copy of the program, and under which names.
+struct FolderLayout {
+  // Made one inside the other under the fresh folder; the program goes into
+  // the innermost one.
+  std::vector<std::wstring> subfolders;
+  std::wstring program_name = L"vimbrel.exe";
+  // The list file that the program is expected to keep beside itself.
+  std::wstring list_name = L"vimbrel.dat";
+  // Folders named with `filler` follow until the program's path is this long.
+  std::size_t program_path_length = 0;
+  wchar_t filler = L'x';
+  // The folder the fresh folder is made in; the temporary folder when empty.
+  std::wstring root;
+};
+
 // A copy of the built program, alone in a fresh folder, with or without a
 // list file beside it.
 class ProgramFolder {
  public:
-  // `subfolders` are made one inside the other under a fresh temporary
-  // folder, and the program goes into the innermost one. Folders named with
-  // `filler` follow until the program's path is `program_path_length` long.
-  explicit ProgramFolder(const std::vector<std::wstring>& subfolders = {},
-                         std::size_t program_path_length = 0, wchar_t filler = L'x');
+  explicit ProgramFolder(const FolderLayout& layout = {});
 
   const std::wstring& Folder() const { return folder_; }
-  std::wstring ProgramPath() const { return folder_ + L"\\vimbrel.exe"; }
-  std::wstring ListFilePath() const { return folder_ + L"\\vimbrel.dat"; }
+  std::wstring ProgramPath() const { return folder_ + L"\\" + program_name_; }
+  std::wstring ListFilePath() const { return folder_ + L"\\" + list_name_; }
+  const std::wstring& ListFileName() const { return list_name_; }
+  const std::wstring& ProgramName() const { return program_name_; }
 
   void WriteListFile(const std::string& bytes) const;
   // The list file's bytes; nullopt when there is none.
@@ -69,6 +82,8 @@ class ProgramFolder {
 
  private:
   testing::TempFolder temp_;
+  std::wstring program_name_;
+  std::wstring list_name_;
   std::wstring folder_;
 };
 

@@ -34,12 +34,17 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  wchar_t base[MAX_PATH];
-  GetTempPathW(MAX_PATH, base);
+TempFolder::TempFolder(const std::wstring& base) {
+  std::wstring parent = base;
+  if (parent.empty()) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    parent = temp;
+  }
+  if (parent.back() != L'\\') parent += L'\\';
   static unsigned counter = 0;
-  std::wstring name = std::wstring(base) + L"vimbrel-test-" +
-                      std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+  std::wstring name = parent + L"vimbrel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(++counter);
   if (!CreateDirectoryW(name.c_str(), nullptr)) throw std::runtime_error("no temporary folder");
   path_.assign(name.begin(), name.end());
 }

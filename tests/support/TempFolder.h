@@ -9,11 +9,11 @@
 
 namespace vimbrel::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it at the end of the test.
+// A fresh folder under the system's temporary folder, or under `base`, removed
+// with everything in it at the end of the test.
 class TempFolder {
  public:
-  TempFolder();
+  explicit TempFolder(const std::wstring& base = L"");
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
