@@ -1,10 +1,6 @@
-// Tours against the test browser, which stands in for Internet Explorer in
-// the test prefix and logs what it is asked and which keys it gets.
-#include <cstdio>
-
-#include "ProgramTest.h"
-#include "TestBrowserSettings.h"
-#include "UserInput.h"
+// Tours against the test browser: every row with its keys, stops, and counts
+// or page display times that are no number.
+#include "BrowserTour.h"
 #include "platform/Texts.h"
 #include "support/Sjis.h"
 
@@ -12,175 +8,151 @@ namespace vimbrel::e2e {
 namespace {
 
 using testing::Sjis;
-namespace browser = testbrowser;
 
-std::wstring TestBrowserPath() { return WindowsPathOf(VIMBREL_TEST_BROWSER_PATH); }
+// What each browser was asked to show, which link the row's keys reached, and
+// how it ended.
+constexpr std::initializer_list<const char*> kRowEvents = {"invoke Navigate", "invoke Gohome",
+                                                           "activate", "invoke Quit", "close"};
 
-// Runs the test browser with one switch and returns its exit code.
-DWORD RunTestBrowser(const std::wstring& command_switch) {
-  return RunningProgram(TestBrowserPath(), std::nullopt, command_switch).WaitForExitCode();
-}
-
-class TourTest : public ProgramTest {
- public:
-  static void SetUpTestSuite() { registered_ = RunTestBrowser(L"/RegServer") == 0; }
-  static void TearDownTestSuite() { EXPECT_EQ(RunTestBrowser(L"/UnregServer"), 0u); }
-
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(registered_) << "the test browser could not be registered";
-    const std::wstring log_path = folder_.Folder() + L"\\" + kLogName;
-    RegDeleteTreeW(HKEY_CURRENT_USER, browser::kSettingsKey);
-    HKEY settings = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, browser::kSettingsKey, 0, nullptr, 0, KEY_WRITE,
-                              nullptr, &settings, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(settings, browser::kLogFile, 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(log_path.c_str()),
-                   static_cast<DWORD>((log_path.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(settings);
-  }
-
-  // Browsers that a tour left behind go with the case.
-  void TearDown() override {
-    for (const std::string& line : BrowserLog()) {
-      if (line.rfind("start ", 0) != 0) continue;
-      HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
-                                   static_cast<DWORD>(std::stoul(line.substr(6))));
-      if (process == nullptr) continue;
-      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-      }
-      CloseHandle(process);
-    }
-    RegDeleteTreeW(HKEY_CURRENT_USER, browser::kSettingsKey);
-  }
-
-  std::vector<std::string> BrowserLog() const {
-    std::vector<std::string> lines;
-    const std::string log = folder_.ReadFile(kLogName).value_or("");
-    for (std::size_t start = 0; start < log.size();) {
-      std::size_t end = log.find('\n', start);
-      if (end == std::string::npos) end = log.size();
-      lines.push_back(log.substr(start, end - start));
-      start = end + 1;
-    }
-    return lines;
-  }
-  // The lines that begin with one of `kinds`, in order.
-  std::vector<std::string> BrowserLog(std::initializer_list<const char*> kinds) const {
-    std::vector<std::string> found;
-    for (const std::string& line : BrowserLog()) {
-      for (const char* kind : kinds) {
-        if (line.rfind(kind, 0) == 0) found.push_back(line);
-      }
-    }
-    return found;
-  }
-
-  // Types `seconds` over the page display time, as the user does.
-  void SetPageTime(const std::string& seconds) {
-    HWND edit = Program().Control(ui::kPageTimeEdit, ui::kEditClass);
-    Program().Activate();
-    ClickCentreOf(edit);
-    PressKey(VK_END);
-    PressKey(VK_HOME, {VK_SHIFT});
-    TypeText(seconds);
-    ASSERT_TRUE(WaitUntil([&] { return Cp932TextOf(edit) == seconds; }, 3s));
-  }
-
-  std::string TourCaption() {
-    return Cp932TextOf(Program().Control(ui::kTourButton, ui::kButtonClass));
-  }
-
- private:
-  static constexpr wchar_t kLogName[] = L"browser.log";
-  static bool registered_;
-};
-
-bool TourTest::registered_ = false;
-
-// How the browser logs a navigation: the address as UTF-16 code units.
-std::string NavigateTo(const std::string& address) {
-  std::string line = "invoke Navigate flags=1 named=- args=VT_BSTR|VT_BYREF:";
-  char unit[8];
-  for (std::size_t i = 0; i < address.size(); ++i) {
-    std::snprintf(unit, sizeof unit, "%s%04X", i == 0 ? "" : ",",
-                  static_cast<unsigned char>(address[i]));
-    line += unit;
-  }
-  return line;
-}
+class TourTest : public BrowserTourTest {};
 
 TEST_F(TourTest, VisitsEveryRowWithItsKeysAndEndsByItself) {
+  // Row 2's empty item leaves a single space in its address; row 3 has
+  // nothing after its number, so its address and both counts are empty.
   const std::string list = Sjis(
       "No,URL,タブ数,逆タブ数\r\n"
       "1,page1.htm,2,0\r\n"
-      "2,page2.htm,0,1\r\n");
+      "2,,0,1\r\n"
+      "3\r\n");
   folder_.WriteListFile(list);
   Start().MainWindow();
   SetPageTime("1");
 
-  Program().ClickButton(ui::kTourButton);
-  EXPECT_TRUE(WaitUntil([&] { return TourCaption() == texts::kTourRunning; }, 3s));
-  // Two rows of about 4 seconds each with a page display time of 1, and
+  StartTour();
+  // Three rows of about 3.5 seconds each with a page display time of 1, and
   // time for Wine to start each browser.
-  EXPECT_TRUE(WaitUntil([&] { return TourCaption() == texts::kTourIdle; }, 30s))
-      << Readable(TourCaption());
+  EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 40s)) << Readable(TourCaption());
   ExpectNoMessageBox();
+  EXPECT_TRUE(IsWindowEnabled(TourButton()));
 
-  EXPECT_EQ(BrowserLog({"invoke Navigate"}),
-            (std::vector<std::string>{NavigateTo("page1.htm"), NavigateTo("page2.htm")}));
-  // Two TABs from the page reach the second of its four links; one Shift+TAB
-  // the last.
-  EXPECT_EQ(
-      BrowserLog({"activate", "close"}),
-      (std::vector<std::string>{"activate link2", "close Quit", "activate link4", "close Quit"}));
+  // A browser of its own for every row, quit at the row's end.
+  ASSERT_EQ(BrowserProcesses().size(), 3u);
+  // Two TABs from the page reach the second of its four links, one Shift+TAB
+  // the last, and Enter alone activates none.
+  EXPECT_EQ(LogOfBrowser(0, kRowEvents),
+            (std::vector<std::string>{NavigateTo("page1.htm"), "activate link2",
+                                      "invoke Quit flags=1 named=- args=-", "close Quit"}));
+  EXPECT_EQ(LogOfBrowser(1, kRowEvents),
+            (std::vector<std::string>{NavigateTo(" "), "activate link4",
+                                      "invoke Quit flags=1 named=- args=-", "close Quit"}));
+  EXPECT_EQ(LogOfBrowser(2, kRowEvents),
+            (std::vector<std::string>{"invoke Gohome flags=1 named=- args=-", "activate none",
+                                      "invoke Quit flags=1 named=- args=-", "close Quit"}));
+  EXPECT_EQ(LogOfBrowser(2, {"lookup Navigate"}), std::vector<std::string>{});
+  EXPECT_TRUE(WaitUntil([] { return !AnyBrowserFrame(); }, 3s)) << "a browser frame is left";
+
   // A tour changes nothing in the list: closing asks nothing.
   CloseExpectingCleanExit();
   EXPECT_EQ(folder_.ReadListFile(), list);
 }
 
-TEST_F(TourTest, StopsWhenAskedAndGoesNoFurther) {
+// When during a row the stop is asked for: the row is finished all the same.
+struct StopPoint {
+  const char* name;
+  const char* reached_when;  // the browser log line that begins so
+};
+
+void PrintTo(const StopPoint& point, std::ostream* out) { *out << point.name; }
+
+class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterface<StopPoint> {};
+
+TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
   folder_.WriteListFile(
       Sjis("No,URL,タブ数,逆タブ数\r\n"
            "1,page1.htm,2,0\r\n"
            "2,page2.htm,0,1\r\n"));
   Start().MainWindow();
-  SetPageTime("2");
-  HWND tour = Program().Control(ui::kTourButton, ui::kButtonClass);
+  // Long enough for a click within the wait.
+  SetPageTime("3");
 
-  Program().ClickButton(ui::kTourButton);
-  ASSERT_TRUE(WaitUntil([&] { return !BrowserLog({"invoke Navigate"}).empty(); }, 15s));
-  Program().ClickButton(ui::kTourButton);
-  EXPECT_TRUE(WaitUntil([&] { return TourCaption() == texts::kTourStopping; }, 3s))
-      << Readable(TourCaption());
-  EXPECT_FALSE(IsWindowEnabled(tour));
-  EXPECT_TRUE(WaitUntil([&] { return TourCaption() == texts::kTourIdle; }, 10s))
-      << Readable(TourCaption());
-  EXPECT_TRUE(IsWindowEnabled(tour));
+  StartTour();
+  ASSERT_TRUE(WaitForBrowserLog(GetParam().reached_when, 1, 20s));
+  StopTour(15s);
   ExpectNoMessageBox();
-  EXPECT_EQ(BrowserLog({"invoke Navigate"}), std::vector<std::string>{NavigateTo("page1.htm")});
+
+  EXPECT_EQ(BrowserLog(kRowEvents),
+            (std::vector<std::string>{NavigateTo("page1.htm"), "activate link2",
+                                      "invoke Quit flags=1 named=- args=-", "close Quit"}));
+  // The tour is over: the next row is not opened.
+  Sleep(1500);
+  EXPECT_EQ(BrowserProcesses().size(), 1u);
+  EXPECT_EQ(TourCaption(), texts::kTourIdle);
   CloseExpectingCleanExit();
 }
 
-TEST_F(TourTest, APageTimeThatIsNoNumberHaltsTheTourInTheErrorBox) {
-  folder_.WriteListFile(WorkedExampleBytes());
-  Start().MainWindow();
-  SetPageTime("abc");
+const StopPoint kStopPoints[] = {
+    // The frame has not been brought to the front yet.
+    {"FrameWait", "invoke Navigate"},
+    // The keys have been sent; the browser is quit when the wait is over.
+    {"DisplayWait", "activate"},
+};
 
-  Program().ClickButton(ui::kTourButton);
+INSTANTIATE_TEST_SUITE_P(Tour, TourStopTest, ::testing::ValuesIn(kStopPoints),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A value that the tour reads as a number and that is none: the tour halts in
+// the error box, and the button then stops it at once.
+struct NoNumber {
+  const char* name;
+  const char* row;        // UTF-8 list line of the one row
+  const char* page_time;  // typed into the field
+  const char* box_text;   // UTF-8
+};
+
+void PrintTo(const NoNumber& value, std::ostream* out) { *out << value.name; }
+
+class TourHaltTest : public BrowserTourTest, public ::testing::WithParamInterface<NoNumber> {};
+
+TEST_P(TourHaltTest, HaltsInTheErrorBoxUntilStopped) {
+  const NoNumber& value = GetParam();
+  folder_.WriteListFile(Sjis(std::string("No,URL,タブ数,逆タブ数\r\n") + value.row + "\r\n"));
+  Start().MainWindow();
+  SetPageTime(value.page_time);
+
+  StartTour();
   MessageBoxView box = Program().WaitForMessageBox();
-  EXPECT_EQ(box.Text(), Sjis("'0abc' は整数ではありません.")) << Readable(box.Text());
+  EXPECT_EQ(box.Text(), Sjis(value.box_text)) << Readable(box.Text());
   EXPECT_EQ(box.Caption(), texts::kApplicationTitle);
   box.Press(IDOK);
-  // Halted: no step is left to run.
+  // Halted: no step is left to run, and no key was sent.
   Sleep(1500);
   ExpectNoMessageBox();
   EXPECT_EQ(TourCaption(), texts::kTourRunning);
+  EXPECT_TRUE(IsWindowEnabled(TourButton()));
+  EXPECT_EQ(BrowserLog({"keydown", "syskeydown", "activate", "invoke Quit"}),
+            std::vector<std::string>{});
+  // The row's address was opened before the value was read.
+  EXPECT_EQ(BrowserLog({"invoke Navigate"}), std::vector<std::string>{NavigateTo("page1.htm")});
+
+  // The stop is taken at the next tick of its poll.
+  StopTour(2s);
+  ExpectNoMessageBox();
   CloseExpectingCleanExit();
 }
+
+// The conversion error shows the text converted, with the "0" put in front;
+// the error box appends the ".".
+const NoNumber kNoNumbers[] = {
+    {"ReverseTabCount", "1,page1.htm,0,abc", "1", "'0abc' は整数ではありません."},
+    {"ReverseTabCountWithDigit", "1,page1.htm,0,1x", "1", "'01x' は整数ではありません."},
+    {"PageTime", "1,page1.htm,2,0", "abc", "'0abc' は整数ではありません."},
+    // A page display time of 0 would arm a timer that never ticks.
+    {"PageTimeZero", "1,page1.htm,2,0", "0",
+     "ページ表示時間 0 秒は使えません（1 から 2147483 までの整数で指定してください）."},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tour, TourHaltTest, ::testing::ValuesIn(kNoNumbers),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vimbrel::e2e

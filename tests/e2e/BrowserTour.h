@@ -1,0 +1,85 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "ProgramTest.h"
+#include "TestBrowserSettings.h"
+
+namespace vimbrel::e2e {
+
+namespace browser = testbrowser;
+
+// Runs the test browser with one switch (/RegServer, /UnregServer) and
+// returns its exit code.
+DWORD RunTestBrowser(const std::wstring& command_switch);
+// The class that "InternetExplorer.Application" names now.
+std::wstring ProgIdClass();
+// Whether any top-level window of class "IEFrame" is on the desktop.
+bool AnyBrowserFrame();
+// Ends a process as the task manager does and waits until it has gone.
+void EndProcess(DWORD process_id);
+// How the test browser logs a navigation: the address as UTF-16 code units.
+std::string NavigateTo(const std::string& address);
+
+// One line of the browser log and the time it was written, in microseconds of
+// the performance counter (0 unless the browsers were told to log times).
+struct LogLine {
+  long long micros = 0;
+  std::string text;
+};
+
+// The program driven through its tour button and page display time.
+class TourProgramTest : public ProgramTest {
+ protected:
+  // Types `seconds` over the page display time, as the user does.
+  void SetPageTime(const std::string& seconds);
+  HWND TourButton();
+  std::string TourCaption();
+  bool WaitForCaption(const char* caption, std::chrono::milliseconds timeout);
+  // Clicks "巡回" and sees the tour run.
+  void StartTour();
+  // Clicks "中止": the button reads "中止中", disabled, until the stop has
+  // been taken, then "巡回", enabled, within `timeout`.
+  void StopTour(std::chrono::milliseconds timeout);
+};
+
+// Tours of the program against the test browser, which stands in for
+// Internet Explorer in the test prefix and logs what it is asked and which
+// keys it gets. Browsers that a case leaves behind go with the case.
+class BrowserTourTest : public TourProgramTest {
+ public:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A setting that browser processes started from now on take up.
+  void SetBrowserSetting(const wchar_t* name, DWORD value);
+
+  std::vector<LogLine> TimedBrowserLog() const;
+  std::vector<std::string> BrowserLog() const;
+  // The lines that begin with one of `kinds`, in order.
+  std::vector<std::string> BrowserLog(std::initializer_list<const char*> kinds) const;
+  // The lines of one browser process, from its start to the next start of a
+  // browser: the tour's browsers run one after the other.
+  std::vector<std::string> LogOfBrowser(std::size_t index,
+                                        std::initializer_list<const char*> kinds) const;
+  // Ids of the browser processes started so far, in order.
+  std::vector<DWORD> BrowserProcesses() const;
+  // Waits until `count` lines begin with `kind`.
+  bool WaitForBrowserLog(const char* kind, std::size_t count, std::chrono::milliseconds timeout);
+  // The frame of the newest browser is the foreground window.
+  bool BrowserInFront() const;
+
+ private:
+  static bool registered_;
+};
+
+}  // namespace vimbrel::e2e

@@ -1,0 +1,368 @@
+// Tours that meet faults: a browser process that dies in each state of a row,
+// a browser frame that will not close while the user works in a window of
+// their own, and Wine's own Internet Explorer, which lacks what the tour sets.
+#include "BrowserTour.h"
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "platform/Texts.h"
+#include "platform/win32/Wide.h"
+#include "support/Sjis.h"
+
+namespace vimbrel::e2e {
+namespace {
+
+using testing::Sjis;
+
+constexpr std::initializer_list<const char*> kRowEvents = {"invoke Navigate", "activate",
+                                                           "invoke Quit", "close"};
+
+const std::vector<std::string> kRowFinished = {NavigateTo("page1.htm"), "activate link2",
+                                               "invoke Quit flags=1 named=- args=-", "close Quit"};
+
+// The error box's text for an automation failure with `status` that the
+// server did not describe: the system's text for it, cut of trailing blanks
+// and dots, with "." appended when the text ends in a letter or a
+// double-byte character.
+std::string BoxTextFor(HRESULT status) {
+  wchar_t text[512];
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, static_cast<DWORD>(status), 0, text, 512, nullptr);
+  std::string message = win32::NarrowCp932({text, length});
+  while (!message.empty() &&
+         (static_cast<unsigned char>(message.back()) <= 0x20 || message.back() == '.')) {
+    message.pop_back();
+  }
+  if (message.empty()) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(status));
+    message = Sjis("OLE エラー ") + code;
+  }
+  if (static_cast<unsigned char>(message.back()) > '.') message += '.';
+  return message;
+}
+
+// ---------------------------------------------------------------------------
+// The browser process ends in the middle of a row.
+
+class TourFaultTest;
+
+struct KillPoint {
+  const char* name;
+  const char* page_time;
+  bool refuse_close;
+  // Waits until the row is in the state in which the browser is ended.
+  std::function<bool(TourFaultTest&)> reach;
+  enum class Then {
+    // The tour goes on with the next row (here the end of the list).
+    GoesOn,
+    // Quitting the dead browser fails in the error box, and the tour halts.
+    QuitFails,
+    // Frame wait looks for a frame until stopped; the browser is still held,
+    // so the next tour's navigation fails in the error box.
+    SearchesUntilStopped,
+  } then;
+};
+
+void PrintTo(const KillPoint& point, std::ostream* out) { *out << point.name; }
+
+class TourFaultTest : public BrowserTourTest, public ::testing::WithParamInterface<KillPoint> {
+ public:
+  bool Logged(const char* kind) { return WaitForBrowserLog(kind, 1, 20s); }
+  // The browser comes to the front as it is shown: the tour's bringing it to
+  // the front is seen once another window has taken the front meanwhile.
+  bool BroughtToFront() {
+    if (!Logged("invoke Navigate")) return false;
+    Program().Activate();
+    return WaitUntil([&] { return BrowserInFront(); }, 10s);
+  }
+
+ protected:
+  // The error box for a call to a browser that has gone, dismissed.
+  void ExpectDisconnectedBox() {
+    MessageBoxView box = Program().WaitForMessageBox();
+    EXPECT_EQ(box.Text(), BoxTextFor(0x800706BA)) << Readable(box.Text());
+    EXPECT_EQ(box.Caption(), texts::kApplicationTitle);
+    box.Press(IDOK);
+    EXPECT_EQ(TourCaption(), texts::kTourRunning);
+  }
+};
+
+TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
+  const KillPoint& point = GetParam();
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n"));
+  SetBrowserSetting(browser::kRefuseClose, point.refuse_close ? 1 : 0);
+  Start().MainWindow();
+  SetPageTime(point.page_time);
+
+  StartTour();
+  ASSERT_TRUE(point.reach(*this));
+  EndProcess(BrowserProcesses().back());
+  switch (point.then) {
+    case KillPoint::Then::GoesOn:
+      EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 10s)) << Readable(TourCaption());
+      ExpectNoMessageBox();
+      break;
+    case KillPoint::Then::QuitFails:
+      ExpectDisconnectedBox();
+      StopTour(2s);
+      break;
+    case KillPoint::Then::SearchesUntilStopped:
+      Sleep(4000);
+      ExpectNoMessageBox();
+      StopTour(10s);
+      StartTour();
+      ExpectDisconnectedBox();
+      StopTour(2s);
+      break;
+  }
+  ASSERT_FALSE(Program().HasExited());
+  ExpectNoMessageBox();
+
+  SetBrowserSetting(browser::kRefuseClose, 0);
+  const std::size_t browsers = BrowserProcesses().size();
+  SetPageTime("1");
+  StartTour();
+  EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 20s)) << Readable(TourCaption());
+  ExpectNoMessageBox();
+  ASSERT_EQ(BrowserProcesses().size(), browsers + 1);
+  EXPECT_EQ(LogOfBrowser(browsers, kRowEvents), kRowFinished);
+  CloseExpectingCleanExit();
+}
+
+const KillPoint kKillPoints[] = {
+    {"FrameWait", "3", false, [](TourFaultTest& test) { return test.Logged("invoke Navigate"); },
+     KillPoint::Then::SearchesUntilStopped},
+    // The keys are not sent: no browser frame is in front any more.
+    {"KeysWait", "2", false, [](TourFaultTest& test) { return test.BroughtToFront(); },
+     KillPoint::Then::QuitFails},
+    {"DisplayWait", "2", false, [](TourFaultTest& test) { return test.Logged("activate"); },
+     KillPoint::Then::QuitFails},
+    // The browser took "Quit" but its frame stayed; once it has gone the
+    // tour goes on.
+    {"CloseWait", "1", true, [](TourFaultTest& test) { return test.Logged("close refused"); },
+     KillPoint::Then::GoesOn},
+};
+
+INSTANTIATE_TEST_SUITE_P(BrowserEnded, TourFaultTest, ::testing::ValuesIn(kKillPoints),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// A frame that refuses to close while the user works in a window of their own.
+
+// The user's own window beside the tour: a top-level window with an edit
+// field, which records every key that reaches either.
+class UserWindow {
+ public:
+  UserWindow() {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = WindowProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    window_class.lpszClassName = kClassName;
+    RegisterClassExW(&window_class);
+    top_ = CreateWindowExW(0, kClassName, L"The user's own work", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           40, 500, 400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    field_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN,
+                             8, 8, 360, 120, top_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(top_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(field_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    field_proc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(field_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
+    Pump();
+  }
+  ~UserWindow() {
+    if (IsWindow(top_)) DestroyWindow(top_);
+    Pump();
+  }
+  UserWindow(const UserWindow&) = delete;
+  UserWindow& operator=(const UserWindow&) = delete;
+
+  // The user clicks back into the field.
+  void TakeForeground() {
+    SetForegroundWindow(top_);
+    SetFocus(field_);
+    Pump();
+  }
+  bool InFront() const { return GetForegroundWindow() == top_ && GetFocus() == field_; }
+  // Keys reach the windows only as this thread handles its messages.
+  void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  const std::vector<std::string>& Keys() const { return keys_; }
+  std::wstring FieldText() const {
+    wchar_t text[256] = {};
+    GetWindowTextW(field_, text, 256);
+    return text;
+  }
+
+ private:
+  static constexpr wchar_t kClassName[] = L"VimbrelTestUserWindow";
+
+  void Record(UINT message, WPARAM key) {
+    const char* kind = nullptr;
+    switch (message) {
+      case WM_KEYDOWN:
+        kind = "keydown";
+        break;
+      case WM_SYSKEYDOWN:
+        kind = "syskeydown";
+        break;
+      case WM_CHAR:
+        kind = "char";
+        break;
+      case WM_SYSCHAR:
+        kind = "syschar";
+        break;
+      default:
+        return;
+    }
+    char line[32];
+    std::snprintf(line, sizeof line, "%s %02X", kind, static_cast<unsigned>(key));
+    keys_.push_back(line);
+  }
+  static UserWindow* Of(HWND window) {
+    return reinterpret_cast<UserWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (UserWindow* self = Of(window)) self->Record(message, wparam);
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  static LRESULT CALLBACK FieldProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    UserWindow* self = Of(window);
+    self->Record(message, wparam);
+    return CallWindowProcW(self->field_proc_, window, message, wparam, lparam);
+  }
+
+  HWND top_ = nullptr;
+  HWND field_ = nullptr;
+  WNDPROC field_proc_ = nullptr;
+  std::vector<std::string> keys_;
+};
+
+class TourBesideUserWindowTest : public BrowserTourTest {};
+
+TEST_F(TourBesideUserWindowTest, NoKeyReachesTheUsersWindowWhileAFrameWillNotClose) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n"));
+  SetBrowserSetting(browser::kRefuseClose, 1);
+  Start().MainWindow();
+  SetPageTime("1");
+  UserWindow user;
+
+  StartTour();
+  // The user goes back to their own window while the tour waits to send the
+  // row's keys to the browser that it has just brought to the front.
+  ASSERT_TRUE(WaitForBrowserLog("invoke Navigate", 1, 20s));
+  user.TakeForeground();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        user.Pump();
+        return BrowserInFront();
+      },
+      10s));
+  user.TakeForeground();
+  EXPECT_TRUE(user.InFront());
+
+  // The browser takes "Quit" but its frame stays: the tour goes on closing it
+  // every half second while the user keeps working in their window.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        user.Pump();
+        return !BrowserLog({"close refused"}).empty();
+      },
+      10s));
+  const auto closing_until = std::chrono::steady_clock::now() + 3s;
+  while (std::chrono::steady_clock::now() < closing_until) {
+    user.Pump();
+    if (!user.InFront()) user.TakeForeground();
+    Sleep(50);
+  }
+  user.Pump();
+  EXPECT_GE(BrowserLog({"close refused"}).size(), 4u);
+  EXPECT_EQ(TourCaption(), texts::kTourRunning);
+  EXPECT_EQ(user.Keys(), std::vector<std::string>{});
+  EXPECT_EQ(user.FieldText(), L"");
+
+  // Once the frame has gone the row is done and the tour ends by itself.
+  EndProcess(BrowserProcesses().back());
+  EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 10s)) << Readable(TourCaption());
+  ExpectNoMessageBox();
+  user.Pump();
+  EXPECT_EQ(user.Keys(), std::vector<std::string>{});
+  CloseExpectingCleanExit();
+}
+
+// ---------------------------------------------------------------------------
+// Wine's own Internet Explorer, with the test browser out of the way.
+
+// The class that Wine registers for "InternetExplorer.Application".
+constexpr wchar_t kWineBrowserClass[] = L"{0002DF01-0000-0000-C000-000000000046}";
+
+// Ends every process of Wine's browser, which serves the automation object.
+void EndWineBrowsers() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"iexplore.exe") == 0) EndProcess(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+}
+
+class WineBrowserTourTest : public TourProgramTest {
+ public:
+  static void SetUpTestSuite() {
+    test_browser_was_registered_ = ProgIdClass() == browser::kClsid;
+    RunTestBrowser(L"/UnregServer");
+  }
+  static void TearDownTestSuite() {
+    if (test_browser_was_registered_) {
+      EXPECT_EQ(RunTestBrowser(L"/RegServer"), 0u);
+    }
+  }
+
+ protected:
+  void SetUp() override { ASSERT_EQ(ProgIdClass(), kWineBrowserClass); }
+  void TearDown() override {
+    EndWineBrowsers();
+    EXPECT_TRUE(WaitUntil([] { return !AnyBrowserFrame(); }, 10s)) << "a browser frame is left";
+  }
+
+ private:
+  static bool test_browser_was_registered_;
+};
+
+bool WineBrowserTourTest::test_browser_was_registered_ = false;
+
+TEST_F(WineBrowserTourTest, HaltsOnTheFirstSizeItLacksAndStopsOnRequest) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,about:blank,1,0\r\n"));
+  Start().MainWindow();
+
+  StartTour();
+  // Wine's browser has no "Height": an exception with the status E_NOTIMPL
+  // and no description, so the box shows the system's text for E_NOTIMPL.
+  MessageBoxView box = Program().WaitForMessageBox();
+  EXPECT_EQ(box.Text(), BoxTextFor(E_NOTIMPL)) << Readable(box.Text());
+  EXPECT_EQ(box.Caption(), texts::kApplicationTitle);
+  box.Press(IDOK);
+  Sleep(1000);
+  ExpectNoMessageBox();
+  EXPECT_EQ(TourCaption(), texts::kTourRunning);
+
+  StopTour(2s);
+  ExpectNoMessageBox();
+  CloseExpectingCleanExit();
+}
+
+}  // namespace
+}  // namespace vimbrel::e2e
