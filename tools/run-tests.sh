@@ -24,15 +24,17 @@ source "$root/tools/wine-session.sh"
 wine_session_start "$build/wine" || { echo "could not start Xvfb and Wine" >&2; exit 1; }
 trap 'unmap_small_drive; wine_session_stop' EXIT
 
-# A drive of a few kilobytes for the tests of a full disk (only where this
-# user may mount a tmpfs, as root in CI).
+# A small drive for the tests of a full disk (only where this user may mount a
+# tmpfs, as root in CI): 2 MB, room for a copy of the program, which the
+# end-to-end test runs from there, and a little more; each test fills it up.
 small=$build/wine/small-drive
 unmap_small_drive() {
   rm -f "$WINEPREFIX/dosdevices/s:"
   mountpoint -q "$small" 2>/dev/null && umount "$small"
 }
 mkdir -p "$small"
-if mountpoint -q "$small" || mount -t tmpfs -o size=64k tmpfs "$small" 2>/dev/null; then
+if { mountpoint -q "$small" && mount -o remount,size=2m "$small" 2>/dev/null; } ||
+  mount -t tmpfs -o size=2m tmpfs "$small" 2>/dev/null; then
   ln -sfn "$small" "$WINEPREFIX/dosdevices/s:"
   export VIMBREL_SMALL_DRIVE='S:\'
 fi

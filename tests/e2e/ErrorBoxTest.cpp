@@ -110,5 +110,69 @@ const SaveError kSaveErrors[] = {
 INSTANTIATE_TEST_SUITE_P(ListFile, SaveErrorTest, ::testing::ValuesIn(kSaveErrors),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A drive of a few megabytes that the test runner maps where it may mount
+// one; empty where there is none.
+std::wstring SmallDrive() {
+  const wchar_t* drive = _wgetenv(L"VIMBREL_SMALL_DRIVE");
+  return drive != nullptr ? drive : L"";
+}
+
+FolderLayout OnSmallDrive() {
+  FolderLayout layout;
+  layout.root = SmallDrive();
+  return layout;
+}
+
+// The program and its list on a drive that the case fills up.
+class FullDiskTest : public ProgramTest {
+ protected:
+  FullDiskTest() : ProgramTest(OnSmallDrive()) {}
+  void SetUp() override {
+    if (SmallDrive().empty()) GTEST_SKIP() << "no small drive mapped";
+  }
+
+  // A file beside the program that takes all the space left.
+  void FillTheDisk() {
+    win32::FileHandle filler(CreateFileW((folder_.Folder() + L"\\filler").c_str(), GENERIC_WRITE, 0,
+                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(filler.Valid());
+    const std::string block(4096, 'f');
+    DWORD written = block.size();
+    for (int blocks = 0; written == block.size() && blocks < 100000; ++blocks) {
+      if (!WriteFile(filler.Get(), block.data(), static_cast<DWORD>(block.size()), &written,
+                     nullptr)) {
+        break;
+      }
+    }
+  }
+};
+
+TEST_F(FullDiskTest, ASaveThatDoesNotFitKeepsTheOldListAndTheChanges) {
+  folder_.WriteListFile(WorkedExampleBytes());
+  RunningProgram& program = Start();
+  program.MainWindow();
+  ExpectNoMessageBox();
+  program.ClickButton(ui::kAddRowButton);
+  program.ClickButton(ui::kAddRowButton);
+  FillTheDisk();
+  const std::vector<std::wstring> entries = folder_.Entries();
+
+  MessageBoxView box = ClickExpectingBox(ui::kSaveButton);
+  // ERROR_DISK_FULL has no text of its own: "I/O エラー (112)", which ends in
+  // ")" and so gets no ".".
+  ExpectErrorBox(program, box, "I/O エラー (112)");
+  box.Press(IDOK);
+  EXPECT_TRUE(IsWindowVisible(program.MainWindow()));
+  ExpectNoMessageBox();
+  // The old list whole, and nothing of the new one left beside it.
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+  EXPECT_EQ(folder_.Entries(), entries);
+
+  // The added rows are still unsaved.
+  CloseExpectingPrompt().Press(IDNO);
+  EXPECT_EQ(program.WaitForExitCode(), 0u);
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+}
+
 }  // namespace
 }  // namespace vimbrel::e2e
