@@ -11,3 +11,8 @@ source "$root/tools/wine-session.sh"
 wine_session_start "$root/build/wine"
 trap wine_session_stop EXIT
 "$root/tools/wine-run.sh" "$root/build/win32/tests/bench/win32/wine_bench.exe"
+echo
+echo "== Wine: tour overhead per row against the test browser =="
+"$root/tools/wine-run.sh" "$root/build/win32/tests/e2e/e2e_tests.exe" \
+  --gtest_also_run_disabled_tests --gtest_filter='TourBench.*'
+
