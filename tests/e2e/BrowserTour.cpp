@@ -165,6 +165,12 @@ bool BrowserTourTest::BrowserInFront() const {
          ClassNameOf(front) == browser::kFrameClass;
 }
 
+bool BrowserTourTest::WaitUntilBroughtToFront() {
+  if (!WaitForBrowserLog("invoke Navigate", 1, 20s)) return false;
+  Program().Activate();
+  return WaitUntil([&] { return BrowserInFront(); }, 10s);
+}
+
 void TourProgramTest::SetPageTime(const std::string& seconds) {
   HWND edit = Program().Control(ui::kPageTimeEdit, ui::kEditClass);
   Program().Activate();
@@ -189,9 +195,13 @@ void TourProgramTest::StartTour() {
   ASSERT_TRUE(WaitForCaption(texts::kTourRunning, 3s)) << Readable(TourCaption());
 }
 
-void TourProgramTest::StopTour(std::chrono::milliseconds timeout) {
+void TourProgramTest::StopTour(std::chrono::milliseconds timeout, Press press) {
   ASSERT_EQ(TourCaption(), texts::kTourRunning) << Readable(TourCaption());
-  Program().ClickButton(ui::kTourButton);
+  if (press == Press::Mouse) {
+    Program().ClickButton(ui::kTourButton);
+  } else {
+    PostMessageW(TourButton(), BM_CLICK, 0, 0);
+  }
   EXPECT_TRUE(WaitForCaption(texts::kTourStopping, 3s)) << Readable(TourCaption());
   EXPECT_FALSE(IsWindowEnabled(TourButton()));
   EXPECT_TRUE(WaitForCaption(texts::kTourIdle, timeout)) << Readable(TourCaption());

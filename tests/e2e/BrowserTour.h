@@ -33,6 +33,11 @@ struct LogLine {
   std::string text;
 };
 
+// How a button is pressed: with the mouse, which brings the program to the
+// front, or as a screen reader presses it (BM_CLICK), which leaves the front
+// to whatever window has it.
+enum class Press { Mouse, Accessibility };
+
 // The program driven through its tour button and page display time.
 class TourProgramTest : public ProgramTest {
  protected:
@@ -43,9 +48,9 @@ class TourProgramTest : public ProgramTest {
   bool WaitForCaption(const char* caption, std::chrono::milliseconds timeout);
   // Clicks "巡回" and sees the tour run.
   void StartTour();
-  // Clicks "中止": the button reads "中止中", disabled, until the stop has
+  // Presses "中止": the button reads "中止中", disabled, until the stop has
   // been taken, then "巡回", enabled, within `timeout`.
-  void StopTour(std::chrono::milliseconds timeout);
+  void StopTour(std::chrono::milliseconds timeout, Press press = Press::Mouse);
 };
 
 // Tours of the program against the test browser, which stands in for
@@ -77,6 +82,10 @@ class BrowserTourTest : public TourProgramTest {
   bool WaitForBrowserLog(const char* kind, std::size_t count, std::chrono::milliseconds timeout);
   // The frame of the newest browser is the foreground window.
   bool BrowserInFront() const;
+  // Waits until the tour has navigated and then brought the browser to the
+  // front: the keys wait. The browser comes to the front by itself as it is
+  // shown, so the program is brought to the front in between.
+  bool WaitUntilBroughtToFront();
 
  private:
   static bool registered_;

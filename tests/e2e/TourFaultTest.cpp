@@ -72,13 +72,7 @@ void PrintTo(const KillPoint& point, std::ostream* out) { *out << point.name; }
 class TourFaultTest : public BrowserTourTest, public ::testing::WithParamInterface<KillPoint> {
  public:
   bool Logged(const char* kind) { return WaitForBrowserLog(kind, 1, 20s); }
-  // The browser comes to the front as it is shown: the tour's bringing it to
-  // the front is seen once another window has taken the front meanwhile.
-  bool BroughtToFront() {
-    if (!Logged("invoke Navigate")) return false;
-    Program().Activate();
-    return WaitUntil([&] { return BrowserInFront(); }, 10s);
-  }
+  bool BroughtToFront() { return WaitUntilBroughtToFront(); }
 
  protected:
   // The error box for a call to a browser that has gone, dismissed.
