@@ -30,7 +30,8 @@ using Cells = std::array<const char*, 4>;
 
 void PutCells(StringGrid& grid, int row, const Cells& cells) {
   for (int col = 0; col < 4; ++col) {
-    grid.SetCell(col, row, cells[static_cast<std::size_t>(col)] ? cells[static_cast<std::size_t>(col)] : "");
+    grid.SetCell(col, row,
+                 cells[static_cast<std::size_t>(col)] ? cells[static_cast<std::size_t>(col)] : "");
   }
 }
 
