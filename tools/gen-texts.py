@@ -80,13 +80,14 @@ def main() -> None:
         "// The program's own texts as code page 932 bytes.",
         "#pragma once",
         "",
+        "// clang-format off",
         "namespace vimbrel::texts {",
         "",
     ]
     for name, text in TEXTS:
         lines.append(f"// {text}")
         lines.append(f'inline constexpr char {name}[] = "{escape(text.encode("cp932"))}";')
-    lines += ["", "}  // namespace vimbrel::texts", ""]
+    lines += ["", "}  // namespace vimbrel::texts", "", "// clang-format on", ""]
     (root / "src/platform/Texts.h").write_text("\n".join(lines), encoding="utf-8")
 
 

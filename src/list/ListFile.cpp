@@ -21,9 +21,7 @@ class LineReader {
   explicit LineReader(InputFile& file) : file_(file) {}
 
   // Whether another line follows: false at the end of the file or at 0x1A.
-  bool AtEnd() {
-    return !Fill() || buffer_[pos_] == kEndOfData;
-  }
+  bool AtEnd() { return !Fill() || buffer_[pos_] == kEndOfData; }
 
   void ReadLine(std::string& line) {
     line.clear();

@@ -2,6 +2,7 @@
 // The program's own texts as code page 932 bytes.
 #pragma once
 
+// clang-format off
 namespace vimbrel::texts {
 
 // ビンブレル(Vimbrel)
@@ -74,3 +75,5 @@ inline constexpr char kErrorUnknownMember[] = "\x83\x81\x83\x5C\x83" "b\x83h '%s
 inline constexpr char kErrorOleFormat[] = "OLE \x83G\x83\x89\x81[ %.8X";
 
 }  // namespace vimbrel::texts
+
+// clang-format on

@@ -60,7 +60,7 @@ std::int32_t ReadIntField(std::string_view text) {
   std::string_view rest = std::string_view(converted).substr(1);
   std::int32_t value = 0;
   bool ok = (!rest.empty() && (rest[0] == 'x' || rest[0] == 'X')) ? ParseHex(rest.substr(1), value)
-                                                                   : ParseDecimal(rest, value);
+                                                                  : ParseDecimal(rest, value);
   if (!ok) throw EConvertError(cp932::FillText(texts::kErrorNotAnInteger, converted));
   return value;
 }

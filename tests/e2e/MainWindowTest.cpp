@@ -168,3 +168,46 @@ TEST_F(MainWindowTest, ThePageTimeFieldTakesAnyTypedText) {
 
 }  // namespace
 }  // namespace vimbrel::e2e
+
+namespace vimbrel::e2e {
+namespace {
+
+// A top-level window of the driver's own, to take the activation away.
+class OtherWindow {
+ public:
+  OtherWindow() {
+    window_ = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500,
+                              200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~OtherWindow() { DestroyWindow(window_); }
+  OtherWindow(const OtherWindow&) = delete;
+  OtherWindow& operator=(const OtherWindow&) = delete;
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+TEST_F(MainWindowTest, ThePageTimeFieldSelectsItsTextWhenTheFocusComesBackOtherThanByAClick) {
+  RunningProgram& program = Start();
+  HWND edit = program.Control(ui::kPageTimeEdit, ui::kEditClass);
+  program.Activate();
+  ClickCentreOf(edit);
+  PressKey(VK_END);
+  auto selection = [edit] {
+    DWORD packed = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
+    return std::make_pair(LOWORD(packed), HIWORD(packed));
+  };
+  ASSERT_TRUE(WaitUntil([&] { return selection() == std::make_pair<WORD, WORD>(1, 1); }, 3s));
+
+  OtherWindow other;
+  SetForegroundWindow(other.Handle());
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other.Handle(); }, 3s));
+  program.Activate();
+  EXPECT_TRUE(WaitUntil([&] { return selection() == std::make_pair<WORD, WORD>(0, 1); }, 3s))
+      << selection().first << "-" << selection().second;
+  CloseExpectingCleanExit();
+}
+
+}  // namespace
+}  // namespace vimbrel::e2e

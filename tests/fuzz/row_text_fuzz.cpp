@@ -7,21 +7,7 @@
 #include "FuzzSupport.h"
 #include "list/RowText.h"
 #include "list/StringGrid.h"
-
-namespace vimbrel {
-namespace {
-
-class VectorItems final : public ItemList {
- public:
-  std::vector<std::string> items;
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string_view Get(int index) const override { return items[static_cast<std::size_t>(index)]; }
-  void Clear() override { items.clear(); }
-  void Add(std::string_view item) override { items.emplace_back(item); }
-};
-
-}  // namespace
-}  // namespace vimbrel
+#include "support/VectorItems.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vimbrel;
@@ -29,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view before_nul = std::string_view(text).substr(0, text.find('\0'));
 
   // The parser never makes an item out of nothing and never goes past a NUL.
-  VectorItems items;
+  testing::VectorItems items;
   ParseItems(text, items);
   std::size_t item_bytes = 0;
   for (const std::string& item : items.items) item_bytes += item.size();

@@ -14,10 +14,10 @@ TEST(Cp932, LeadBytesAreTheTwoRangesOfCodePage932) {
 
 TEST(Cp932, LastCharStartTakesADoubleByteCharacterWhole) {
   EXPECT_EQ(LastCharStart("abc"), 2u);
-  EXPECT_EQ(LastCharStart("a\x95\x5C"), 1u);      // 表
-  EXPECT_EQ(LastCharStart("\x95\x5C\x5C"), 2u);   // 表 then a backslash
-  EXPECT_EQ(LastCharStart("\x81"), 0u);           // a lone lead byte
-  EXPECT_EQ(LastCharStart("\x81\x81\x81"), 2u);   // a pair, then a lone lead byte
+  EXPECT_EQ(LastCharStart("a\x95\x5C"), 1u);     // 表
+  EXPECT_EQ(LastCharStart("\x95\x5C\x5C"), 2u);  // 表 then a backslash
+  EXPECT_EQ(LastCharStart("\x81"), 0u);          // a lone lead byte
+  EXPECT_EQ(LastCharStart("\x81\x81\x81"), 2u);  // a pair, then a lone lead byte
 }
 
 TEST(Cp932, FormatsTheProgramsDirectives) {

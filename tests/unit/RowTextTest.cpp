@@ -7,21 +7,14 @@
 
 #include "list/StringGrid.h"
 #include "support/Sjis.h"
+#include "support/VectorItems.h"
 
 namespace vimbrel {
 namespace {
 
 using testing::Sjis;
 
-// A plain list of items, with no limit on their number.
-class VectorItems final : public ItemList {
- public:
-  std::vector<std::string> items;
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string_view Get(int index) const override { return items[static_cast<std::size_t>(index)]; }
-  void Clear() override { items.clear(); }
-  void Add(std::string_view item) override { items.emplace_back(item); }
-};
+using testing::VectorItems;
 
 const char* const kEmpty = nullptr;  // a cell that reads as empty
 const char* const kSpace = " ";
@@ -30,7 +23,8 @@ using Cells = std::array<const char*, 4>;
 
 void PutCells(StringGrid& grid, int row, const Cells& cells) {
   for (int col = 0; col < 4; ++col) {
-    grid.SetCell(col, row, cells[static_cast<std::size_t>(col)] ? cells[static_cast<std::size_t>(col)] : "");
+    grid.SetCell(col, row,
+                 cells[static_cast<std::size_t>(col)] ? cells[static_cast<std::size_t>(col)] : "");
   }
 }
 

@@ -89,6 +89,17 @@ SIZE TextSize(HFONT font, const std::wstring& text) {
   return size;
 }
 
+// The page display time field selects its whole text when it gets the focus
+// other than by a click, also when the window gives the focus back to it.
+LRESULT CALLBACK SelectAllOnFocus(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
+                                  UINT_PTR, DWORD_PTR) {
+  LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
+  if (message == WM_SETFOCUS && (GetKeyState(VK_LBUTTON) & 0x8000) == 0) {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+  }
+  return result;
+}
+
 // The banner picture from the program's resources, as a bitmap for drawing.
 HBITMAP LoadBanner(HINSTANCE instance, SIZE& size) {
   HRSRC resource = FindResourceW(instance, L"BANNER", MAKEINTRESOURCEW(10));  // RT_RCDATA
@@ -309,6 +320,7 @@ void MainWindow::CreateControls() {
       child(panel2_, WS_EX_CLIENTEDGE, kEditClass, L"", WS_TABSTOP | ES_AUTOHSCROLL,
             ScaledRect(528, 24, 25, 24), kEdit1Id, static_cast<HFONT>(fonts_->edit1.Get()));
   edit1_->Attach(edit1);
+  SetWindowSubclass(edit1, SelectAllOnFocus, 1, 0);
   HWND updown =
       child(panel2_, 0, kUpDownClass, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
             ScaledRect(553, 24, 16, 24), kUpDownId, font);

@@ -1,4 +1,4 @@
-// The list grid control "VimbrelStringGrid", in the manner of Wine's comctl32
+// The list grid control (window class "TStringGrid"), in the manner of Wine's comctl32
 // controls: one state struct per window (GWLP_USERDATA), a window procedure
 // that only dispatches, and one small handler per message, each run through
 // CallGuarded so that no C++ exception crosses the window system's frames.

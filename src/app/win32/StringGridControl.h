@@ -50,7 +50,7 @@ class StringGridEvents {
 // during a divider drag puts the width back.
 class StringGridControl {
  public:
-  static constexpr wchar_t kClassName[] = L"VimbrelStringGrid";
+  static constexpr wchar_t kClassName[] = L"TStringGrid";
 
   struct Options {
     HFONT font = nullptr;  // not owned; null: DEFAULT_GUI_FONT
