@@ -165,11 +165,17 @@ bool BrowserTourTest::BrowserInFront() const {
          ClassNameOf(front) == browser::kFrameClass;
 }
 
+bool BrowserTourTest::WaitUntilNavigated() { return WaitForBrowserLog("invoke Navigate", 1, 20s); }
+
 bool BrowserTourTest::WaitUntilBroughtToFront() {
-  if (!WaitForBrowserLog("invoke Navigate", 1, 20s)) return false;
+  if (!WaitUntilNavigated()) return false;
   Program().Activate();
   return WaitUntil([&] { return BrowserInFront(); }, 10s);
 }
+
+bool BrowserTourTest::WaitUntilKeysSent() { return WaitForBrowserLog("activate", 1, 20s); }
+
+bool BrowserTourTest::WaitUntilCloseRefused() { return WaitForBrowserLog("close refused", 1, 20s); }
 
 void TourProgramTest::SetPageTime(const std::string& seconds) {
   HWND edit = Program().Control(ui::kPageTimeEdit, ui::kEditClass);

@@ -61,6 +61,18 @@ class BrowserTourTest : public TourProgramTest {
   static void SetUpTestSuite();
   static void TearDownTestSuite();
 
+  // Each waits until the tour's row has got so far, and tells whether it did.
+  // The row's address has reached the browser: frame wait.
+  bool WaitUntilNavigated();
+  // The tour has brought the browser to the front after navigating: keys
+  // wait. The browser comes to the front by itself as it is shown, so the
+  // program is brought to the front in between.
+  bool WaitUntilBroughtToFront();
+  // The row's keys have reached the browser: display wait.
+  bool WaitUntilKeysSent();
+  // The browser has refused to close: close wait, repeated.
+  bool WaitUntilCloseRefused();
+
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -82,10 +94,6 @@ class BrowserTourTest : public TourProgramTest {
   bool WaitForBrowserLog(const char* kind, std::size_t count, std::chrono::milliseconds timeout);
   // The frame of the newest browser is the foreground window.
   bool BrowserInFront() const;
-  // Waits until the tour has navigated and then brought the browser to the
-  // front: the keys wait. The browser comes to the front by itself as it is
-  // shown, so the program is brought to the front in between.
-  bool WaitUntilBroughtToFront();
 
  private:
   static bool registered_;

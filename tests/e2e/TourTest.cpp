@@ -57,23 +57,16 @@ TEST_F(TourTest, VisitsEveryRowWithItsKeysAndEndsByItself) {
 }
 
 // When during a row the stop is asked for: the row is finished all the same.
-class TourStopTest;
-
 struct StopPoint {
   const char* name;
   // Waits until the row is where the stop is asked for.
-  bool (TourStopTest::*reach)();
+  bool (BrowserTourTest::*reach)();
   Press press;
 };
 
 void PrintTo(const StopPoint& point, std::ostream* out) { *out << point.name; }
 
-class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterface<StopPoint> {
- public:
-  bool Navigated() { return WaitForBrowserLog("invoke Navigate", 1, 20s); }
-  bool BroughtToFront() { return WaitUntilBroughtToFront(); }
-  bool KeysSent() { return WaitForBrowserLog("activate", 1, 20s); }
-};
+class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterface<StopPoint> {};
 
 TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
   folder_.WriteListFile(
@@ -101,12 +94,12 @@ TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
 
 const StopPoint kStopPoints[] = {
     // The frame has not been brought to the front yet.
-    {"FrameWait", &TourStopTest::Navigated, Press::Mouse},
+    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, Press::Mouse},
     // The keys are sent half a second after the frame came to the front: a
     // click would take the front from it, a screen reader's press does not.
-    {"KeysWait", &TourStopTest::BroughtToFront, Press::Accessibility},
+    {"KeysWait", &BrowserTourTest::WaitUntilBroughtToFront, Press::Accessibility},
     // The keys have been sent; the browser is quit when the wait is over.
-    {"DisplayWait", &TourStopTest::KeysSent, Press::Mouse},
+    {"DisplayWait", &BrowserTourTest::WaitUntilKeysSent, Press::Mouse},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourStopTest, ::testing::ValuesIn(kStopPoints),
