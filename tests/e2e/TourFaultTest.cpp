@@ -45,7 +45,12 @@ std::string BoxTextFor(HRESULT status) {
 }
 
 // ---------------------------------------------------------------------------
-// The browser process ends in the middle of a row.
+// The browser ends in the middle of a row: its process is ended, or the user
+// closes its window.
+
+void CloseTheFrame(DWORD) {
+  PostMessageW(FindWindowW(browser::kFrameClass, nullptr), WM_CLOSE, 0, 0);
+}
 
 struct KillPoint {
   const char* name;
@@ -53,6 +58,7 @@ struct KillPoint {
   bool refuse_close;
   // Waits until the row is in the state in which the browser is ended.
   bool (BrowserTourTest::*reach)();
+  void (*end)(DWORD browser_process);
   enum class Then {
     // The tour goes on with the next row (here the end of the list).
     GoesOn,
@@ -89,7 +95,7 @@ TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
 
   StartTour();
   ASSERT_TRUE((this->*point.reach)());
-  EndProcess(BrowserProcesses().back());
+  point.end(BrowserProcesses().back());
   switch (point.then) {
     case KillPoint::Then::GoesOn:
       EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 10s)) << Readable(TourCaption());
@@ -125,13 +131,19 @@ TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
 }
 
 const KillPoint kKillPoints[] = {
-    {"FrameWait", "3", false, &BrowserTourTest::WaitUntilNavigated,
+    {"FrameWait", "3", false, &BrowserTourTest::WaitUntilNavigated, EndProcess,
      KillPoint::Then::SearchesUntilStopped},
-    {"KeysWait", "2", false, &BrowserTourTest::WaitUntilBroughtToFront, KillPoint::Then::QuitFails},
-    {"DisplayWait", "2", false, &BrowserTourTest::WaitUntilKeysSent, KillPoint::Then::QuitFails},
+    {"KeysWait", "2", false, &BrowserTourTest::WaitUntilBroughtToFront, EndProcess,
+     KillPoint::Then::QuitFails},
+    {"DisplayWait", "2", false, &BrowserTourTest::WaitUntilKeysSent, EndProcess,
+     KillPoint::Then::QuitFails},
     // The browser took "Quit" but its frame stayed; once it has gone the
     // tour goes on.
-    {"CloseWait", "1", true, &BrowserTourTest::WaitUntilCloseRefused, KillPoint::Then::GoesOn},
+    {"CloseWait", "1", true, &BrowserTourTest::WaitUntilCloseRefused, EndProcess,
+     KillPoint::Then::GoesOn},
+    // A browser whose window has gone ends its process.
+    {"ClosedByTheUserInDisplayWait", "2", false, &BrowserTourTest::WaitUntilKeysSent, CloseTheFrame,
+     KillPoint::Then::QuitFails},
 };
 
 INSTANTIATE_TEST_SUITE_P(BrowserEnded, TourFaultTest, ::testing::ValuesIn(kKillPoints),
