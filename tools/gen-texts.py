@@ -43,7 +43,7 @@ TEXTS = [
     # Tour
     ("kErrorNotAnInteger", "'%s' は整数ではありません"),
     ("kErrorNoTimer", "タイマーを取得できません"),
-    ("kErrorPageTimeRange", "ページ表示時間 %d 秒は使えません（1 から 2147483 までの整数で指定してください）"),
+    ("kErrorPageTimeRange", "ページ表示時間 %d 秒は 1 から 2147483 秒までの範囲にありません"),
     # Automation
     ("kErrorNotAnObject", "バリアントはオートメーション オブジェクトを参照していません"),
     ("kErrorUnknownMember", "メソッド '%s' はオートメーション オブジェクトでサポートしていません"),

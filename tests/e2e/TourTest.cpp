@@ -153,7 +153,7 @@ const NoNumber kNoNumbers[] = {
     {"PageTime", "1,page1.htm,2,0", "abc", "'0abc' は整数ではありません."},
     // A page display time of 0 would arm a timer that never ticks.
     {"PageTimeZero", "1,page1.htm,2,0", "0",
-     "ページ表示時間 0 秒は使えません（1 から 2147483 までの整数で指定してください）."},
+     "ページ表示時間 0 秒は 1 から 2147483 秒までの範囲にありません."},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourHaltTest, ::testing::ValuesIn(kNoNumbers),

@@ -570,8 +570,7 @@ TEST(TourSequencer, APageTimeChangedInFrameWaitSetsOnlyTheDisplayWait) {
 
 TEST(TourSequencer, RefusesPageTimesThatNoTimerCanWait) {
   const auto range_error = [](const std::string& seconds) {
-    return Sjis("ページ表示時間 " + seconds +
-                " 秒は使えません（1 から 2147483 までの整数で指定してください）");
+    return Sjis("ページ表示時間 " + seconds + " 秒は 1 から 2147483 秒までの範囲にありません");
   };
   const std::pair<std::string, std::string> errors[] = {
       {"0", range_error("0")},
