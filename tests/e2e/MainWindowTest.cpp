@@ -211,3 +211,29 @@ TEST_F(MainWindowTest, ThePageTimeFieldSelectsItsTextWhenTheFocusComesBackOtherT
 
 }  // namespace
 }  // namespace vimbrel::e2e
+
+namespace vimbrel::e2e {
+namespace {
+
+TEST_F(MainWindowTest, StartedMinimisedItWaitsOnTheTaskbarAndRestoresWhole) {
+  RunningProgram& program = Start(SW_SHOWMINNOACTIVE);
+  HWND application = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        application = FindTopLevel(program.ProcessId(), ui::kApplicationClass, false);
+        return application != nullptr && IsIconic(application);
+      },
+      10s));
+  HWND main = program.MainWindowIfAny();
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main));
+
+  // Restored from its taskbar entry: the main window comes back as it was.
+  PostMessageW(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) && !IsIconic(application); }, 5s));
+  EXPECT_EQ(ClientSizeOf(main).cx, MulDiv(612, TextHeightOf(main), 12));
+  CloseExpectingCleanExit();
+}
+
+}  // namespace
+}  // namespace vimbrel::e2e

@@ -73,11 +73,16 @@ void Application::SetTitle(std::string_view title) {
 
 void Application::Run(int show_command) {
   if (main_window_ != nullptr) {
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    // The taskbar entry appears without taking the first ShowWindow, which
+    // the system may replace with the show command the program was started
+    // with.
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     switch (show_command) {
       case SW_SHOWMINNOACTIVE:
-        ShowWindow(main_window_, SW_SHOWNORMAL);
-        Minimize();
+        // Only the taskbar entry, as an icon; restoring it shows the window.
+        ShowWindow(window_, SW_SHOWMINNOACTIVE);
+        main_hidden_ = true;
         break;
       case SW_SHOWMAXIMIZED:
         ShowWindow(main_window_, SW_SHOWMAXIMIZED);
@@ -86,7 +91,7 @@ void Application::Run(int show_command) {
         ShowWindow(main_window_, SW_SHOWNORMAL);
         break;
     }
-    UpdateWindow(main_window_);
+    if (IsWindowVisible(main_window_)) UpdateWindow(main_window_);
   }
   MSG message;
   while (!terminated_) {
@@ -115,7 +120,24 @@ void Application::Dispatch(MSG& message) {
 
 void Application::Terminate() { PostQuitMessage(0); }
 
-void Application::Minimize() { ShowWindow(window_, SW_MINIMIZE); }
+void Application::Minimize() {
+  // The taskbar entry goes to an icon and the main window hides with it; the
+  // main window comes back when the entry is restored.
+  ShowWindow(window_, SW_MINIMIZE);
+  if (main_window_ != nullptr && IsWindowVisible(main_window_)) {
+    ShowWindow(main_window_, SW_HIDE);
+    main_hidden_ = true;
+  }
+}
+
+void Application::Restore() {
+  if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+  if (main_hidden_ && main_window_ != nullptr) {
+    main_hidden_ = false;
+    ShowWindow(main_window_, SW_SHOW);
+    SetActiveWindow(main_window_);
+  }
+}
 
 void Application::HandleException(const std::exception& error) {
   if (GetCapture() != nullptr) ReleaseCapture();
@@ -151,9 +173,16 @@ LRESULT Application::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_SYSCOMMAND:
-      if ((wparam & 0xFFF0) == SC_CLOSE && main_window_ != nullptr) {
-        PostMessageW(main_window_, WM_CLOSE, 0, 0);
-        return 0;
+      switch (wparam & 0xFFF0) {
+        case SC_CLOSE:
+          if (main_window_ != nullptr) PostMessageW(main_window_, WM_CLOSE, 0, 0);
+          return 0;
+        case SC_MINIMIZE:
+          Minimize();
+          return 0;
+        case SC_RESTORE:
+          Restore();
+          return 0;
       }
       break;
     case WM_QUERYENDSESSION:

@@ -36,7 +36,10 @@ class Application {
   // met here ends the loop once control is back in Run.
   void ProcessMessages();
   void Terminate();
+  // The taskbar entry and the main window go to an icon together, and come
+  // back together.
   void Minimize();
+  void Restore();
 
   // Cancels any mouse capture and shows `error` in the error box.
   void HandleException(const std::exception& error);
@@ -59,6 +62,7 @@ class Application {
   HICON icon_ = nullptr;
   HICON small_icon_ = nullptr;
   bool terminated_ = false;
+  bool main_hidden_ = false;  // hidden by Minimize, shown again by Restore
 };
 
 // The boxes the main window's logic asks for, shown through the application.
