@@ -37,7 +37,7 @@ class FakeFiles final : public Files {
   const std::string& Bytes(const Path& path) const { return entries.at(path).bytes; }
   bool Exists(const Path& path) const { return entries.count(path) != 0; }
 
-  // Files: the temporary file of a save is its path with this suffix.
+  // The temporary file of a save: the list file's path with this suffix.
   static constexpr char16_t kTempSuffix[] = u".saving";
 
   Path ProgramPath() override { return program_path; }
