@@ -166,12 +166,6 @@ TEST_F(MainWindowTest, ThePageTimeFieldTakesAnyTypedText) {
   CloseExpectingCleanExit();
 }
 
-}  // namespace
-}  // namespace vimbrel::e2e
-
-namespace vimbrel::e2e {
-namespace {
-
 // A top-level window of the driver's own, to take the activation away.
 class OtherWindow {
  public:
@@ -208,12 +202,6 @@ TEST_F(MainWindowTest, ThePageTimeFieldSelectsItsTextWhenTheFocusComesBackOtherT
       << selection().first << "-" << selection().second;
   CloseExpectingCleanExit();
 }
-
-}  // namespace
-}  // namespace vimbrel::e2e
-
-namespace vimbrel::e2e {
-namespace {
 
 TEST_F(MainWindowTest, StartedMinimisedItWaitsOnTheTaskbarAndRestoresWhole) {
   RunningProgram& program = Start(SW_SHOWMINNOACTIVE);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ProgramUnderTest.h"
-#include "WindowQueries.h"
+#include "support/WindowQueries.h"
 
 namespace vimbrel::e2e {
 

@@ -5,7 +5,7 @@
 
 #include "Screenshot.h"
 #include "UserInput.h"
-#include "WindowQueries.h"
+#include "support/WindowQueries.h"
 #include "platform/win32/Win32Files.h"
 
 namespace vimbrel::e2e {
@@ -24,13 +24,6 @@ std::wstring Extended(const std::wstring& path) { return win32::ExtendedLengthPa
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(what); }
 
 }  // namespace
-
-std::wstring WindowsPathOf(const char* build_path) {
-  std::string path(build_path);
-  std::wstring wide(path.begin(), path.end());
-  std::replace(wide.begin(), wide.end(), L'/', L'\\');
-  return (!path.empty() && path[0] == '/') ? L"Z:" + wide : wide;
-}
 
 std::wstring BuiltProgramPath() { return WindowsPathOf(VIMBREL_PROGRAM_PATH); }
 

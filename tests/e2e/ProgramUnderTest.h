@@ -9,8 +9,12 @@
 #include "platform/Files.h"
 #include "platform/win32/Handle.h"
 #include "support/TempFolder.h"
+#include "support/WindowQueries.h"
 
 namespace vimbrel::e2e {
+
+// The window queries serve the whole driver.
+using namespace vimbrel::testing;
 
 // The program's windows and controls, by the class names and ids it gives them.
 namespace ui {
@@ -33,8 +37,6 @@ constexpr int kPageTimeUpDown = 107;   // UpDown1
 constexpr int kContactEdit = 108;      // Edit2
 }  // namespace ui
 
-// A path of the build tree as Wine sees it: the Unix file system is Z:.
-std::wstring WindowsPathOf(const char* build_path);
 // The built program and the folder that screenshots go to, as Windows paths.
 std::wstring BuiltProgramPath();
 std::wstring ScreenshotFolder();

@@ -18,6 +18,7 @@
 #include "platform/Texts.h"
 #include "platform/win32/Wide.h"
 #include "support/Sjis.h"
+#include "support/WindowQueries.h"
 #include "tour/BrowserSession.h"
 
 namespace vimbrel::win32 {
@@ -137,31 +138,9 @@ std::wstring ProgIdClass() {
 
 bool AnyBrowserFrame() { return FindWindowW(browser::kFrameClass, nullptr) != nullptr; }
 
-struct FrameSearch {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK MatchFrame(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<FrameSearch*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  wchar_t name[32];
-  if (owner != search->process || !GetClassNameW(window, name, 32) ||
-      std::wstring(name) != browser::kFrameClass) {
-    return TRUE;
-  }
-  search->found = window;
-  return FALSE;
-}
-
 // The frame window of one browser process; null when it has none (any more).
 // Frames of other browsers on the desktop are not mistaken for it.
-HWND FrameOf(DWORD process) {
-  FrameSearch search{process, nullptr};
-  EnumWindows(MatchFrame, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND FrameOf(DWORD process) { return testing::FindTopLevel(process, browser::kFrameClass, false); }
 
 // Asks every browser frame on the desktop to close and waits until none is
 // left: what one test leaves open must not meet the next.

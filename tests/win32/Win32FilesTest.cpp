@@ -151,12 +151,6 @@ TEST(Win32FilesPaths, TheListFileIsTheProgramsPathWithDat) {
   EXPECT_EQ(ListFilePath(program), program.substr(0, program.size() - 4) + u".dat");
 }
 
-}  // namespace
-}  // namespace vimbrel::win32
-
-namespace vimbrel::win32 {
-namespace {
-
 // A drive of a few kilobytes that the test runner maps when it may mount one.
 class Win32FilesOnAFullDisk : public ::testing::Test {
  protected:

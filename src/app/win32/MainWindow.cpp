@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "app/JpegImage.h"
 #include "app/win32/Panel.h"
 #include "platform/Texts.h"
@@ -91,8 +93,8 @@ SIZE TextSize(HFONT font, const std::wstring& text) {
 
 // The page display time field selects its whole text when it gets the focus
 // other than by a click, also when the window gives the focus back to it.
-LRESULT CALLBACK SelectAllOnFocus(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
-                                  UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK SelectAllOnFocus(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                  DWORD_PTR) {
   LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
   if (message == WM_SETFOCUS && (GetKeyState(VK_LBUTTON) & 0x8000) == 0) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -334,26 +336,13 @@ void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
 }
 
 void MainWindow::OnCommand(WORD id, WORD code) {
-  if (code != BN_CLICKED) return;
-  switch (id) {
-    case kButton1Id:
-      form_->Button1Click();
-      break;
-    case kButton1Id + 1:
-      form_->Button2Click();
-      break;
-    case kButton1Id + 2:
-      form_->Button3Click();
-      break;
-    case kButton1Id + 3:
-      form_->Button4Click();
-      break;
-    case kButton1Id + 4:
-      form_->Button5Click();
-      break;
-    default:
-      break;  // Enter and Esc press no button
-  }
+  // Enter and Esc (IDOK, IDCANCEL) press no button.
+  static constexpr void (TForm1::*kClicks[])() = {&TForm1::Button1Click, &TForm1::Button2Click,
+                                                  &TForm1::Button3Click, &TForm1::Button4Click,
+                                                  &TForm1::Button5Click};
+  const int button = id - kButton1Id;
+  if (code != BN_CLICKED || button < 0 || button >= static_cast<int>(std::size(kClicks))) return;
+  (form_.get()->*kClicks[button])();
 }
 
 void MainWindow::OnSize(int width, int height) {

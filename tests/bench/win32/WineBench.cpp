@@ -14,6 +14,7 @@
 #include "list/RowText.h"
 #include "list/StringGrid.h"
 #include "support/TempFolder.h"
+#include "support/WindowQueries.h"
 
 namespace vimbrel {
 namespace {
@@ -37,39 +38,13 @@ std::string ListOf(int rows) {
   return bytes;
 }
 
-// The program's Unix path seen through Wine's Z: drive.
-std::wstring ProgramPath() {
-  std::wstring path = std::wstring(L"Z:") + VIMBREL_PROGRAM_PATH_W;
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
-struct FindContext {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context_param) {
-  auto* context = reinterpret_cast<FindContext*>(context_param);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t class_name[64];
-  GetClassNameW(window, class_name, 64);
-  if (process == context->process && std::wstring(class_name) == L"TForm1" &&
-      IsWindowVisible(window)) {
-    context->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Milliseconds from CreateProcess to a visible main window, and to the
 // program's first wait for input.
 void StartupFigure(int rows) {
   TempFolder folder;
   const Path program = folder.Child(u"vimbrel.exe");
   const std::wstring program_w(program.begin(), program.end());
-  CopyFileW(ProgramPath().c_str(), program_w.c_str(), FALSE);
+  CopyFileW(testing::WindowsPathOf(VIMBREL_PROGRAM_PATH).c_str(), program_w.c_str(), FALSE);
   if (rows > 0) folder.Write(folder.Child(u"vimbrel.dat"), ListOf(rows));
 
   STARTUPINFOW startup{};
@@ -82,11 +57,11 @@ void StartupFigure(int rows) {
     std::printf("startup: cannot start the program (%lu)\n", GetLastError());
     return;
   }
-  FindContext context{process.dwProcessId, nullptr};
+  HWND main = nullptr;
   double shown = 0;
   while (Now() - start < 30000) {
-    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&context));
-    if (context.found != nullptr) {
+    main = testing::FindTopLevel(process.dwProcessId, L"TForm1", true);
+    if (main != nullptr) {
       shown = Now() - start;
       break;
     }
@@ -96,7 +71,7 @@ void StartupFigure(int rows) {
   const double idle = Now() - start;
   std::printf("startup, %6d rows: main window shown after %7.1f ms, idle after %7.1f ms\n", rows,
               shown, idle);
-  if (context.found != nullptr) PostMessageW(context.found, WM_CLOSE, 0, 0);
+  if (main != nullptr) PostMessageW(main, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
   }

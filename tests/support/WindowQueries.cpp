@@ -1,11 +1,11 @@
-#include "WindowQueries.h"
+#include "support/WindowQueries.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include "platform/win32/Wide.h"
 
-namespace vimbrel::e2e {
+namespace vimbrel::testing {
 
 namespace {
 
@@ -103,4 +103,11 @@ SIZE ClientSizeOf(HWND window) {
   return {rect.right, rect.bottom};
 }
 
-}  // namespace vimbrel::e2e
+std::wstring WindowsPathOf(const char* build_path) {
+  std::string path(build_path);
+  std::wstring wide(path.begin(), path.end());
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return (!path.empty() && path[0] == '/') ? L"Z:" + wide : wide;
+}
+
+}  // namespace vimbrel::testing

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vimbrel::e2e {
+namespace vimbrel::testing {
 
 using namespace std::chrono_literals;
 
@@ -45,4 +45,7 @@ SIZE ClientSizeOf(HWND window);
 inline int WidthOf(const RECT& rect) { return rect.right - rect.left; }
 inline int HeightOf(const RECT& rect) { return rect.bottom - rect.top; }
 
-}  // namespace vimbrel::e2e
+// A path of the build tree as Wine sees it: the Unix file system is Z:.
+std::wstring WindowsPathOf(const char* build_path);
+
+}  // namespace vimbrel::testing
