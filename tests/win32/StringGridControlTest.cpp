@@ -285,13 +285,12 @@ class StringGridControlTest : public ::testing::Test {
   void RealClick(POINT client) {
     POINT screen = client;
     ClientToScreen(grid_, &screen);
-    SetCursorPos(screen.x, screen.y);
-    INPUT input[2] = {};
-    input[0].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].type = INPUT_MOUSE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof(INPUT));
+    // Each event carries its position: under Wine's virtual desktop a press
+    // after SetCursorPos can arrive where the pointer was before.
+    SendMouseAt(0, screen);
+    PumpFor(30);
+    SendMouseAt(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouseAt(MOUSEEVENTF_LEFTUP, screen);
     PumpFor(150);
   }
 
