@@ -5,42 +5,56 @@ NATIVE := $(BUILD)/native
 WIN32_TREE := $(BUILD)/win32
 WIN64_TREE := $(BUILD)/win64
 THIRD := $(BUILD)/third_party
-CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev
+CMAKE_WIN = -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=ON -Wno-dev --no-warn-unused-cli
 
 .PHONY: all test run deps native windows win64 dist bench fuzz fuzz-build soak format clean
 
 all: native windows win64
 
+# No file of this Makefile is an intermediate one to be deleted.
+.SECONDARY:
+
 deps:
 	@tools/install-deps.sh
 
 native:
-	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIMBREL_SANITIZE=ON >/dev/null
-	@cmake --build $(NATIVE)
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIMBREL_SANITIZE=ON >/dev/null \
+	  || { echo "native: configuring $(NATIVE) failed (see above); try 'make clean' first" >&2; exit 1; }
+	@cmake --build $(NATIVE) || { echo "native: the build failed (see above)" >&2; exit 1; }
 
 $(THIRD)/libjpeg-%/lib/libjpeg.a:
 	@tools/build-libjpeg.sh $* $(THIRD)
 
-windows: $(THIRD)/libjpeg-i686/lib/libjpeg.a
-	@cmake -S . -B $(WIN32_TREE) $(CMAKE_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DVIMBREL_JPEG_ROOT=$(abspath $(THIRD)/libjpeg-i686) >/dev/null
-	@cmake --build $(WIN32_TREE)
+# The Windows trees: i686 (the release target) in build/win32, x86_64 in
+# build/win64, each with its tests. program-BUILD builds only the program.
+# (Pattern rules: these names must not be .PHONY, or make would not use them.)
+WIN_TREE_i686 := $(WIN32_TREE)
+WIN_TREE_x86_64 := $(WIN64_TREE)
+windows: win-i686
+win64: win-x86_64
 
-win64: $(THIRD)/libjpeg-x86_64/lib/libjpeg.a
-	@cmake -S . -B $(WIN64_TREE) $(CMAKE_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DVIMBREL_JPEG_ROOT=$(abspath $(THIRD)/libjpeg-x86_64) -DVIMBREL_TESTS=OFF >/dev/null
-	@cmake --build $(WIN64_TREE)
+configure-%: $(THIRD)/libjpeg-%/lib/libjpeg.a
+	@cmake -S . -B $(WIN_TREE_$*) $(CMAKE_WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$*.cmake \
+	  -DVIMBREL_JPEG_ROOT=$(abspath $(THIRD)/libjpeg-$*) >/dev/null \
+	  || { echo "$*: configuring $(WIN_TREE_$*) failed (see above); try 'make clean' first" >&2; exit 1; }
+
+win-%: configure-%
+	@cmake --build $(WIN_TREE_$*) || { echo "$*: the Windows build failed (see above)" >&2; exit 1; }
+
+program-%: configure-%
+	@cmake --build $(WIN_TREE_$*) --target vimbrel || { echo "$*: building vimbrel.exe failed (see above)" >&2; exit 1; }
 
 test: deps
 	@$(MAKE) --no-print-directory native windows win64 fuzz-build
 	@tools/run-tests.sh
 
+# Starts the 32-bit program where this machine runs it, the 64-bit one
+# otherwise, and says which.
 run: deps
-	@$(MAKE) --no-print-directory windows
-	@tools/run-program.sh $(WIN32_TREE)/src/app/win32/vimbrel.exe
+	@tools/run-program.sh
 
 dist: deps
-	@$(MAKE) --no-print-directory windows win64
+	@$(MAKE) --no-print-directory program-i686 program-x86_64
 	@rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/vimbrel/x64
 	@cp $(WIN32_TREE)/src/app/win32/vimbrel.exe README.md $(BUILD)/dist/vimbrel/
 	@cp $(WIN64_TREE)/src/app/win32/vimbrel.exe $(BUILD)/dist/vimbrel/x64/
@@ -65,7 +79,6 @@ BENCH_TREE := $(BUILD)/bench
 bench: deps
 	@cmake -S . -B $(BENCH_TREE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBREL_TESTS=OFF -DVIMBREL_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_TREE)
-	@$(MAKE) --no-print-directory windows
 	@tools/run-bench.sh
 
 format:

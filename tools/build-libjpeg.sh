@@ -2,7 +2,8 @@
 # Builds libjpeg-turbo from Debian's source package as a static library for one
 # mingw target and installs it under OUT/libjpeg-ARCH. Done once: the result is
 # kept in the build tree.
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "build-libjpeg: building libjpeg-turbo for $1 failed (line $LINENO); try '"'"'rm -rf $2/libjpeg-*'"'"' and run make again" >&2' ERR
 arch=$1            # i686 or x86_64
 out=$(realpath -m "$2")
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, but only the
 # ones that are missing: a machine that has everything runs no apt-get at all.
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "install-deps: installing what is missing failed (line $LINENO); run it as root (or with sudo) with Debian'"'"'s package servers in reach, then try again" >&2' ERR
 
 packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev clang-format

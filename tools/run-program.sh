@@ -1,34 +1,66 @@
 #!/usr/bin/env bash
-# Starts the program under Wine. On a display it runs in a prefix of its own
-# until closed; with no display it runs on a private Xvfb just long enough to
-# photograph its window.
-set -euo pipefail
+# `make run`: builds the program and starts it under Wine, the 32-bit program
+# where this machine runs 32-bit programs, the 64-bit one otherwise, and says
+# which. On a display it runs in a prefix of its own until closed; with no
+# display it runs on a private Xvfb just long enough to photograph its window.
+# Every way it can fail ends with one line that says what failed and what to try.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=$(realpath "$1")
-[[ -f $program ]] || { echo "run: $program does not exist yet" >&2; exit 1; }
+source "$root/tools/wine-session.sh"
+
+fail() {
+  echo "run: $*" >&2
+  exit 1
+}
+
+wine_builds_to_run 2>/dev/null ||
+  fail "no Windows build can run here (${WINE_BUILDS_NOT_RUN[*]}); check VIMBREL_WINE_ARCHS and that Wine is installed (make deps)"
+build=${WINE_BUILDS[0]}
+why=""
+[[ $build == i686 ]] || why="; the 32-bit program is not started here: ${WINE_BUILDS_NOT_RUN[0]#i686: not run: }"
+
+make --no-print-directory -C "$root" "program-$build" ||
+  fail "building the $build program failed; see the compiler's messages above, or try 'make clean' and 'make run'"
+declare -A tree=([i686]=win32 [x86_64]=win64)
+program=$root/build/${tree[$build]}/src/app/win32/vimbrel.exe
+[[ -f $program ]] || fail "$program was not built; try 'make clean' and 'make run'"
+echo "run: starting the $build program, $program$why"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
-  export VIMBREL_WINEPREFIX=$root/build/wine/run-prefix
+  # A prefix of its own, so that a tour by hand never meets the test browser.
+  export VIMBREL_WINEPREFIX=$root/build/wine/$build/run-prefix
   if [[ ! -f $VIMBREL_WINEPREFIX/.vimbrel-ready ]]; then
     echo "run: preparing a Wine prefix in $VIMBREL_WINEPREFIX (once)"
-    WINEPREFIX=$VIMBREL_WINEPREFIX LANG=ja_JP.UTF-8 WINEDLLOVERRIDES=mscoree= WINEDEBUG=-all \
-      wineboot -i >/dev/null 2>&1 && touch "$VIMBREL_WINEPREFIX/.vimbrel-ready"
+    "$root/tools/wine-run.sh" "$build" wineboot -i >"$root/build/wine/$build/run-wineboot.log" 2>&1 ||
+      fail "Wine could not make a prefix in $VIMBREL_WINEPREFIX (see build/wine/$build/run-wineboot.log); try 'rm -rf $VIMBREL_WINEPREFIX'"
     cp -n /usr/share/wine/fonts/* "$VIMBREL_WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$VIMBREL_WINEPREFIX/.vimbrel-ready"
   fi
-  exec "$root/tools/wine-run.sh" "$program"
+  "$root/tools/wine-run.sh" "$build" "$program" ||
+    fail "the program ended with status $?; try 'rm -rf $VIMBREL_WINEPREFIX' and 'make run'"
+  exit 0
 fi
 
-source "$root/tools/wine-session.sh"
-wine_session_start "$root/build/wine"
 trap wine_session_stop EXIT
-"$root/tools/wine-run.sh" "$program" &
+wine_session_start "$root/build/wine" 2>/dev/null ||
+  fail "Xvfb did not start (see build/wine/xvfb.log); check that xvfb is installed (make deps)"
+wine_prefix_use "$build" "$root/build/wine" ||
+  fail "Wine could not prepare its $build prefix (see build/wine/$build/wineboot.log); try 'rm -rf build/wine' and 'make run'"
+log=$root/build/wine/$build/run.log
+"$root/tools/wine-run.sh" "$build" "$program" >"$log" 2>&1 &
 shots=$root/build/screenshots
 mkdir -p "$shots"
-for _ in $(seq 1 50); do
-  xdotool search --name '^Vimbrel$' >/dev/null 2>&1 && break
+shown=0
+for _ in $(seq 1 100); do
+  if xdotool search --name '^Vimbrel$' >/dev/null 2>&1; then
+    shown=1
+    break
+  fi
   sleep 0.2
 done
+[[ $shown -eq 1 ]] || fail "the program showed no window within 20 s (see $log); try 'rm -rf build/wine' and 'make run'"
 sleep 1
-import -display "$DISPLAY" -window root "$shots/make-run.png"
-echo "run: no display here; started the program on a private Xvfb and saved a screenshot:"
+import -display "$DISPLAY" -window root "$shots/make-run.png" ||
+  fail "could not photograph the screen (ImageMagick's import); check that imagemagick is installed (make deps)"
+echo "run: no display here; started the $build program on a private Xvfb and saved a screenshot:"
 echo "     $shots/make-run.png"
