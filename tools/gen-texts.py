@@ -13,7 +13,7 @@ TEXTS = [
     ("kApplicationTitle", "ビンブレル(Vimbrel)"),
     ("kMainWindowCaption", "Vimbrel"),
     ("kFontFace", "ＭＳ Ｐゴシック"),
-    ("kPanel1Caption", "Panel1"),
+    ("kHeaderPanelCaption", "Panel1"),
     ("kVersionLabel", "v1.00"),
     ("kPageTimeLabel", "ページ表示時間（秒）"),
     ("kContactAddress", "vimbrel@example.com"),

@@ -12,7 +12,7 @@ inline constexpr char kMainWindowCaption[] = "Vimbrel";
 // ＭＳ Ｐゴシック
 inline constexpr char kFontFace[] = "\x82l\x82r \x82o\x83S\x83V\x83" "b\x83N";
 // Panel1
-inline constexpr char kPanel1Caption[] = "Panel1";
+inline constexpr char kHeaderPanelCaption[] = "Panel1";
 // v1.00
 inline constexpr char kVersionLabel[] = "v1.00";
 // ページ表示時間（秒）

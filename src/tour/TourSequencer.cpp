@@ -31,50 +31,50 @@ class TourSequencer::ChainStep {
 };
 
 TourSequencer::TourSequencer(const Parts& parts)
-    : timStop(parts.timers, kStepInterval),
-      timRow(parts.timers, kStepInterval),
-      timIEFront(parts.timers, kLayoutPageInterval),
-      timTAB(parts.timers, kStepInterval),
-      timIEend(parts.timers, kLayoutPageInterval),
-      timIESubend(parts.timers, kStepInterval),
+    : StopPollTimer(parts.timers, kStepInterval),
+      RowWaitTimer(parts.timers, kStepInterval),
+      FrameWaitTimer(parts.timers, kLayoutPageInterval),
+      KeysWaitTimer(parts.timers, kStepInterval),
+      DisplayWaitTimer(parts.timers, kLayoutPageInterval),
+      CloseWaitTimer(parts.timers, kStepInterval),
       parts_(parts) {
-  timStop.OnTimer = [this] { timStopTimer(); };
-  timRow.OnTimer = [this] { timRowTimer(); };
-  timIEFront.OnTimer = [this] { timIEFrontTimer(); };
-  timTAB.OnTimer = [this] { timTABTimer(); };
-  timIEend.OnTimer = [this] { timIEendTimer(); };
-  timIESubend.OnTimer = [this] { timIESubendTimer(); };
+  StopPollTimer.OnTimer = [this] { StopPollElapsed(); };
+  RowWaitTimer.OnTimer = [this] { RowWaitElapsed(); };
+  FrameWaitTimer.OnTimer = [this] { FrameWaitElapsed(); };
+  KeysWaitTimer.OnTimer = [this] { KeysWaitElapsed(); };
+  DisplayWaitTimer.OnTimer = [this] { DisplayWaitElapsed(); };
+  CloseWaitTimer.OnTimer = [this] { CloseWaitElapsed(); };
 }
 
-void TourSequencer::Button5Click() {
+void TourSequencer::TourClick() {
   if (parts_.tour_button.Caption() == texts::kTourIdle) {
     parts_.tour_button.SetCaption(texts::kTourRunning);
     StopRequested = false;
     CurrentRow = 1;
-    Arm(timRow, kStepInterval);
+    Arm(RowWaitTimer, kStepInterval);
   } else {
     // The poll first: a stop that gets no timer leaves the button usable
     // instead of disabled with nothing left to enable it again.
-    Arm(timStop, kStepInterval);
+    Arm(StopPollTimer, kStepInterval);
     parts_.tour_button.SetCaption(texts::kTourStopping);
     parts_.tour_button.SetEnabled(false);
     StopRequested = true;
   }
 }
 
-void TourSequencer::timStopTimer() {
+void TourSequencer::StopPollElapsed() {
   if (StopRequested && ChainHalted()) StopRequested = false;
   // A pending stop keeps the timer running rather than arming it again, so
   // that the poll never depends on the system granting a new timer.
   if (StopRequested) return;
-  timStop.SetEnabled(false);
+  StopPollTimer.SetEnabled(false);
   parts_.tour_button.SetCaption(texts::kTourIdle);
   parts_.tour_button.SetEnabled(true);
 }
 
-void TourSequencer::timRowTimer() {
+void TourSequencer::RowWaitElapsed() {
   ChainStep step(*this);
-  timRow.SetEnabled(false);
+  RowWaitTimer.SetEnabled(false);
   if (StopRequested) {
     StopRequested = false;
     return;
@@ -84,45 +84,45 @@ void TourSequencer::timRowTimer() {
     return;
   }
   parts_.browser.OpenBrowser(parts_.grid.Cell(kAddressCol, CurrentRow));
-  Arm(timIEFront, PageDisplayInterval());
+  Arm(FrameWaitTimer, PageDisplayInterval());
 }
 
-void TourSequencer::timIEFrontTimer() {
+void TourSequencer::FrameWaitElapsed() {
   ChainStep step(*this);
-  timIEFront.SetEnabled(false);
+  FrameWaitTimer.SetEnabled(false);
   if (parts_.browser_window.BringBrowserToFront()) {
-    Arm(timTAB, kStepInterval);
+    Arm(KeysWaitTimer, kStepInterval);
   } else if (StopRequested) {
     StopRequested = false;
   } else {
-    Arm(timIEFront, timIEFront.Interval());
+    Arm(FrameWaitTimer, FrameWaitTimer.Interval());
   }
 }
 
-void TourSequencer::timTABTimer() {
+void TourSequencer::KeysWaitElapsed() {
   ChainStep step(*this);
-  timTAB.SetEnabled(false);
+  KeysWaitTimer.SetEnabled(false);
   parts_.browser_window.SendRowKeys(CurrentRow);
-  Arm(timIEend, PageDisplayInterval());
+  Arm(DisplayWaitTimer, PageDisplayInterval());
 }
 
-void TourSequencer::timIEendTimer() {
+void TourSequencer::DisplayWaitElapsed() {
   ChainStep step(*this);
-  timIEend.SetEnabled(false);
+  DisplayWaitTimer.SetEnabled(false);
   parts_.browser.QuitBrowser();
-  Arm(timIESubend, kStepInterval);
+  Arm(CloseWaitTimer, kStepInterval);
 }
 
-void TourSequencer::timIESubendTimer() {
+void TourSequencer::CloseWaitElapsed() {
   ChainStep step(*this);
-  timIESubend.SetEnabled(false);
+  CloseWaitTimer.SetEnabled(false);
   if (parts_.browser_window.CloseBrowserFrame()) {
-    Arm(timIESubend, kStepInterval);
+    Arm(CloseWaitTimer, kStepInterval);
   } else if (StopRequested) {
     StopRequested = false;
   } else {
     ++CurrentRow;
-    Arm(timRow, kStepInterval);
+    Arm(RowWaitTimer, kStepInterval);
   }
 }
 
@@ -135,7 +135,7 @@ void TourSequencer::Arm(TTimer& timer, std::uint32_t interval_ms) {
 }
 
 std::uint32_t TourSequencer::PageDisplayInterval() const {
-  std::int32_t seconds = ReadIntField(parts_.page_time.Text());
+  std::int32_t seconds = ReadIntField(parts_.page_time_field.Text());
   if (seconds <= 0 || seconds > kMaxPageSeconds) {
     throw EConvertError(cp932::FormatInt(texts::kErrorPageTimeRange, seconds));
   }
@@ -144,7 +144,8 @@ std::uint32_t TourSequencer::PageDisplayInterval() const {
 
 bool TourSequencer::ChainHalted() const {
   if (chain_depth_ > 0) return false;
-  for (const TTimer* timer : {&timRow, &timIEFront, &timTAB, &timIEend, &timIESubend}) {
+  for (const TTimer* timer :
+       {&RowWaitTimer, &FrameWaitTimer, &KeysWaitTimer, &DisplayWaitTimer, &CloseWaitTimer}) {
     if (timer->Running()) return false;
   }
   return true;

@@ -20,8 +20,8 @@ class TourSequencer {
  public:
   struct Parts {
     TimerService& timers;
-    Button& tour_button;         // Button5
-    const TextField& page_time;  // Edit1, in seconds
+    Button& tour_button;
+    const TextField& page_time_field;  // in seconds
     const StringGrid& grid;
     BrowserSession& browser;
     BrowserWindow& browser_window;
@@ -29,24 +29,24 @@ class TourSequencer {
   explicit TourSequencer(const Parts& parts);
 
   // The tour button: starts a tour when idle, asks a running one to stop.
-  void Button5Click();
+  void TourClick();
 
-  void timStopTimer();
-  void timRowTimer();
-  void timIEFrontTimer();
-  void timTABTimer();
-  void timIEendTimer();
-  void timIESubendTimer();
+  void StopPollElapsed();
+  void RowWaitElapsed();
+  void FrameWaitElapsed();
+  void KeysWaitElapsed();
+  void DisplayWaitElapsed();
+  void CloseWaitElapsed();
 
   bool StopRequested = false;
   std::int32_t CurrentRow = 0;
 
-  TTimer timStop;
-  TTimer timRow;
-  TTimer timIEFront;
-  TTimer timTAB;
-  TTimer timIEend;
-  TTimer timIESubend;
+  TTimer StopPollTimer;
+  TTimer RowWaitTimer;
+  TTimer FrameWaitTimer;
+  TTimer KeysWaitTimer;
+  TTimer DisplayWaitTimer;
+  TTimer CloseWaitTimer;
 
  private:
   // Marks a chain handler as running, also while it handles waiting messages.

@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, OpensMaximisedWhenStartedSo) {
   CloseExpectingCleanExit();
 }
 
-// The spin control steps Edit1 between 3 and 20, from the mouse on its arrows
+// The spin control steps the page display time field between 3 and 20, from the mouse on its arrows
 // and from the Up and Down keys in the field.
 struct SpinInput {
   const char* name;

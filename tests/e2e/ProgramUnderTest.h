@@ -32,9 +32,9 @@ constexpr int kSaveButton = 102;       // リスト保存
 constexpr int kAddRowButton = 103;     // 行追加
 constexpr int kDeleteRowButton = 104;  // 行削除
 constexpr int kTourButton = 105;       // 巡回
-constexpr int kPageTimeEdit = 106;     // Edit1
-constexpr int kPageTimeUpDown = 107;   // UpDown1
-constexpr int kContactEdit = 108;      // Edit2
+constexpr int kPageTimeEdit = 106;
+constexpr int kPageTimeUpDown = 107;
+constexpr int kContactEdit = 108;
 }  // namespace ui
 
 // The built program and the folder that screenshots go to, as Windows paths.
@@ -142,7 +142,7 @@ class RunningProgram {
   // Makes the main window the foreground window, so that keys reach it, and
   // waits until the system has taken that in.
   void Activate() const;
-  // Clicks one of the buttons Button1 ... Button5 with the mouse.
+  // Clicks one of the five buttons with the mouse.
   void ClickButton(int button_id) const;
   // Alt+F4 on the main window, as the user closes it.
   void PressAltF4() const;

@@ -3,7 +3,7 @@
 //
 //   e2e_tests.exe --gtest_also_run_disabled_tests --gtest_filter=TourBench.*
 //
-// A row's cycle from one timRow tick to the next is 2N + 1.5 seconds of
+// A row's cycle from one RowWaitTimer tick to the next is 2N + 1.5 seconds of
 // timers (N the page display time, no frame searched twice, no frame left to
 // close); everything beyond is overhead. The browsers log the time of each
 // event, so the cycle is measured from one navigation to the next.

@@ -28,7 +28,7 @@ class Soak {
     h.timers.refuse = [this](std::uint32_t) { return refuse_timers_ > 0 && refuse_timers_-- > 0; };
     h.files.Put(h.ListPath(), "No,URL,x,y\r\n1,a.htm,1,\r\n2,b.htm,0,2\r\n3,,,\r\n");
     h.Create();
-    h.edit1.text = "1";
+    h.page_time_field.text = "1";
   }
 
   // Runs until `rows` rows have been opened; false with a message when the
@@ -82,23 +82,23 @@ class Soak {
   bool Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_) == 0; }
 
   void RandomEvent() {
-    TForm1& form = h.form;
+    MainForm& form = h.form;
     switch (std::uniform_int_distribution<int>(0, 39)(random_)) {
       case 0:
-        h.Click(&TForm1::Button5Click);
+        h.Click(&MainForm::TourClick);
         break;
       case 1:
-        if (form.StringGrid1.RowCount() < kMaxRows) h.Click(&TForm1::Button3Click);
+        if (form.Grid.RowCount() < kMaxRows) h.Click(&MainForm::AddRowClick);
         break;
       case 2:
-        form.StringGrid1.SetCurrentCell(1, 1 + Pick(3));
-        h.Click(&TForm1::Button4Click);
+        form.Grid.SetCurrentCell(1, 1 + Pick(3));
+        h.Click(&MainForm::DeleteRowClick);
         break;
       case 3:
-        h.Click(&TForm1::Button1Click);
+        h.Click(&MainForm::LoadListClick);
         break;
       case 4:
-        h.edit1.text = Pick(3) ? "1" : (Pick(2) ? "0" : "x");
+        h.page_time_field.text = Pick(3) ? "1" : (Pick(2) ? "0" : "x");
         break;
       case 5:
         fail_next_call_ = true;
@@ -110,40 +110,40 @@ class Soak {
         for (auto& window : h.desktop.windows) window.stays_open = false;
         break;
       case 8:
-        SetRowText(form.StringGrid1, 1, Pick(2) ? "1,a,1x," : "1,a,1,");
+        SetRowText(form.Grid, 1, Pick(2) ? "1,a,1x," : "1,a,1,");
         break;
       default:
-        if (h.edit1.text != "1" && Pick(4)) h.edit1.text = "1";
+        if (h.page_time_field.text != "1" && Pick(4)) h.page_time_field.text = "1";
         break;
     }
   }
 
   // No timer runs: the tour is idle or halted. A click starts or stops it.
   bool Unstick() {
-    const std::string caption = h.button5.caption;
+    const std::string caption = h.tour_button.caption;
     if (caption == texts::kTourStopping) {
       std::fprintf(stderr, "stuck: \"stopping\" with no timer to acknowledge it\n");
       return false;
     }
-    if (!h.button5.enabled) {
+    if (!h.tour_button.enabled) {
       std::fprintf(stderr, "stuck: the tour button is disabled with no timer running\n");
       return false;
     }
-    h.edit1.text = "1";
+    h.page_time_field.text = "1";
     ++halts_;
-    h.Click(&TForm1::Button5Click);
+    h.Click(&MainForm::TourClick);
     return true;
   }
 
   bool Check() {
-    const std::string caption = h.button5.caption;
+    const std::string caption = h.tour_button.caption;
     const bool stopping = caption == texts::kTourStopping;
-    if (stopping != !h.button5.enabled) {
+    if (stopping != !h.tour_button.enabled) {
       std::fprintf(stderr, "the button is %s while it reads a %s caption\n",
-                   h.button5.enabled ? "enabled" : "disabled", stopping ? "stop" : "tour");
+                   h.tour_button.enabled ? "enabled" : "disabled", stopping ? "stop" : "tour");
       return false;
     }
-    if (stopping && !h.form.Tour.timStop.Running()) {
+    if (stopping && !h.form.Tour.StopPollTimer.Running()) {
       std::fprintf(stderr, "a stop is pending with no poll running\n");
       return false;
     }

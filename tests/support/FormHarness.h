@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "app/ErrorBox.h"
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "platform/Texts.h"
 #include "support/FakeAutomation.h"
 #include "support/FakeDesktop.h"
@@ -33,7 +33,7 @@ class FormHarness {
   void Create() {
     Dispatch([this] { form.FormCreate(); });
   }
-  void Click(void (TForm1::*handler)()) {
+  void Click(void (MainForm::*handler)()) {
     Dispatch([this, handler] { (form.*handler)(); });
   }
   // Whether the window closes.
@@ -50,9 +50,9 @@ class FormHarness {
   FakeDesktop desktop;
   FakeAutomation automation;
   FakeMessageBoxes boxes;
-  FakeButton button5{texts::kTourIdle};
-  FakeTextField edit1{"6"};
-  TForm1 form{{files, timers, desktop, automation, boxes}, {button5, edit1}};
+  FakeButton tour_button{texts::kTourIdle};
+  FakeTextField page_time_field{"6"};
+  MainForm form{{files, timers, desktop, automation, boxes}, {tour_button, page_time_field}};
 };
 
 }  // namespace vimbrel::testing

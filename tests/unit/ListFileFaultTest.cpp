@@ -50,7 +50,7 @@ Counts CountsOf(const FakeFiles& files) {
 // A form started with no list file and one edit, so that Modified is true.
 void StartEdited(FormHarness& h) {
   h.Create();
-  h.form.StringGrid1SetEditText(1, 1, "x");
+  h.form.CellEdited(1, 1, "x");
   ASSERT_TRUE(h.form.Modified);
 }
 
@@ -59,10 +59,10 @@ TEST(ListFileFaults, EveryOperationOfALoadFailingInTurn) {
   FormHarness clean;
   StartEdited(clean);
   clean.files.Put(clean.ListPath(), OldList());
-  const std::vector<std::string> before = Rows(clean.form.StringGrid1);
+  const std::vector<std::string> before = Rows(clean.form.Grid);
   const Counts start = CountsOf(clean.files);
-  clean.Click(&TForm1::Button1Click);
-  const std::vector<std::string> loaded = Rows(clean.form.StringGrid1);
+  clean.Click(&MainForm::LoadListClick);
+  const std::vector<std::string> loaded = Rows(clean.form.Grid);
   const Counts end = CountsOf(clean.files);
   ASSERT_EQ(end.open - start.open, 1);
   ASSERT_GE(end.read - start.read, 5);
@@ -79,14 +79,14 @@ TEST(ListFileFaults, EveryOperationOfALoadFailingInTurn) {
       StartEdited(h);
       h.files.Put(h.ListPath(), OldList());
       h.files.FailNth(kind.op, n, 23);
-      h.Click(&TForm1::Button1Click);
+      h.Click(&MainForm::LoadListClick);
 
       ASSERT_EQ(h.boxes.Errors(), std::vector<std::string>{testing::Sjis("I/O エラー (23)")});
       EXPECT_TRUE(h.form.Modified);
       EXPECT_EQ(h.files.Bytes(h.ListPath()), OldList());
       // Rows read before the failure hold their new text, the others their
       // old; a row count raised for the line in progress may stay.
-      const std::vector<std::string> rows = Rows(h.form.StringGrid1);
+      const std::vector<std::string> rows = Rows(h.form.Grid);
       ASSERT_LE(rows.size(), loaded.size());
       bool still_new = true;
       for (std::size_t row = 0; row < rows.size(); ++row) {
@@ -110,9 +110,9 @@ TEST(ListFileFaults, EveryOperationOfASaveFailingInTurnKeepsTheOldListWhole) {
   FormHarness clean;
   clean.files.Put(clean.ListPath(), OldList());
   clean.Create();
-  clean.Click(&TForm1::Button3Click);
+  clean.Click(&MainForm::AddRowClick);
   const Counts start = CountsOf(clean.files);
-  clean.Click(&TForm1::Button2Click);
+  clean.Click(&MainForm::SaveListClick);
   const Counts end = CountsOf(clean.files);
   const std::string saved = clean.files.Bytes(clean.ListPath());
   ASSERT_NE(saved, OldList());
@@ -130,19 +130,19 @@ TEST(ListFileFaults, EveryOperationOfASaveFailingInTurnKeepsTheOldListWhole) {
       FormHarness h;
       h.files.Put(h.ListPath(), OldList());
       h.Create();
-      h.Click(&TForm1::Button3Click);
-      const std::vector<std::string> rows = Rows(h.form.StringGrid1);
+      h.Click(&MainForm::AddRowClick);
+      const std::vector<std::string> rows = Rows(h.form.Grid);
       h.files.FailNth(kind.op, n, 112);
-      h.Click(&TForm1::Button2Click);
+      h.Click(&MainForm::SaveListClick);
 
       ASSERT_EQ(h.boxes.Errors(), std::vector<std::string>{testing::Sjis("I/O エラー (112)")});
       EXPECT_TRUE(h.form.Modified);
-      EXPECT_EQ(Rows(h.form.StringGrid1), rows);
+      EXPECT_EQ(Rows(h.form.Grid), rows);
       EXPECT_EQ(h.files.Bytes(h.ListPath()), OldList());
       EXPECT_FALSE(h.files.Exists(h.ListPath() + FakeFiles::kTempSuffix));
 
       // The next save, with nothing failing, writes the whole new list.
-      h.Click(&TForm1::Button2Click);
+      h.Click(&MainForm::SaveListClick);
       EXPECT_EQ(h.files.Bytes(h.ListPath()), saved);
       EXPECT_FALSE(h.form.Modified);
     }

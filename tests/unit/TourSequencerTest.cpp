@@ -44,31 +44,31 @@ class TourRig {
  public:
   TourRig() {
     TourSequencer& tour = h.form.Tour;
-    Trace(tour.timStop, "timStop");
-    Trace(tour.timRow, "timRow");
-    Trace(tour.timIEFront, "timIEFront");
-    Trace(tour.timTAB, "timTAB");
-    Trace(tour.timIEend, "timIEend");
-    Trace(tour.timIESubend, "timIESubend");
+    Trace(tour.StopPollTimer, "StopPollTimer");
+    Trace(tour.RowWaitTimer, "RowWaitTimer");
+    Trace(tour.FrameWaitTimer, "FrameWaitTimer");
+    Trace(tour.KeysWaitTimer, "KeysWaitTimer");
+    Trace(tour.DisplayWaitTimer, "DisplayWaitTimer");
+    Trace(tour.CloseWaitTimer, "CloseWaitTimer");
     h.automation.before_call = [this](const std::string& call) { Browse(call); };
     h.Create();
     SetRows({"1,a.htm,2,"});
   }
 
   void SetRows(const std::vector<std::string>& rows) {
-    h.form.StringGrid1.SetRowCount(static_cast<int>(rows.size()) + 1);
+    h.form.Grid.SetRowCount(static_cast<int>(rows.size()) + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      SetRowText(h.form.StringGrid1, static_cast<int>(i) + 1, rows[i]);
+      SetRowText(h.form.Grid, static_cast<int>(i) + 1, rows[i]);
     }
   }
 
-  void Click() { h.Click(&TForm1::Button5Click); }
+  void Click() { h.Click(&MainForm::TourClick); }
 
   // The chain timers that will tick.
   std::vector<std::string> Armed() const {
     std::vector<std::string> armed;
     for (const auto& [timer, name] : timers_) {
-      if (timer->Running() && name != "timStop") armed.push_back(name);
+      if (timer->Running() && name != "StopPollTimer") armed.push_back(name);
     }
     return armed;
   }
@@ -188,55 +188,55 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
     const std::string& caption;
     bool stop_requested;
     int row_after;
-    bool polling;  // timStop armed
+    bool polling;  // StopPollTimer armed
   };
   const Transition table[] = {
-      {"idle, click", kIdleTour, nullptr, 0, 5, false, &TS::Button5Click, "timRow", 500, kRunning,
-       false, 1, false},
-      {"running, click", kRunningTour, &TS::timIEFront, 6000, 1, false, &TS::Button5Click,
-       "timIEFront", 6000, kStopping, true, 1, true},
-      {"row wait, stop pending", kStopPending, &TS::timRow, 500, 1, false, &TS::timRowTimer, "", 0,
-       kStopping, false, 1, true},
-      {"row wait, end of list", kRunningTour, &TS::timRow, 500, 2, false, &TS::timRowTimer, "", 0,
-       kIdle, false, 2, false},
-      {"row wait, past the end", kRunningTour, &TS::timRow, 500, 9, false, &TS::timRowTimer, "", 0,
-       kIdle, false, 9, false},
-      {"row wait, next row", kRunningTour, &TS::timRow, 500, 1, false, &TS::timRowTimer,
-       "timIEFront", 6000, kRunning, false, 1, false},
-      {"frame wait, found", kRunningTour, &TS::timIEFront, 6000, 1, true, &TS::timIEFrontTimer,
-       "timTAB", 500, kRunning, false, 1, false},
-      {"frame wait, found, stop pending", kStopPending, &TS::timIEFront, 6000, 1, true,
-       &TS::timIEFrontTimer, "timTAB", 500, kStopping, true, 1, true},
-      {"frame wait, none, stop pending", kStopPending, &TS::timIEFront, 6000, 1, false,
-       &TS::timIEFrontTimer, "", 0, kStopping, false, 1, true},
-      {"frame wait, none", kRunningTour, &TS::timIEFront, 9000, 1, false, &TS::timIEFrontTimer,
-       "timIEFront", 9000, kRunning, false, 1, false},
-      {"keys wait", kStopPending, &TS::timTAB, 500, 1, true, &TS::timTABTimer, "timIEend", 6000,
-       kStopping, true, 1, true},
-      {"display wait", kStopPending, &TS::timIEend, 6000, 1, false, &TS::timIEendTimer,
-       "timIESubend", 500, kStopping, true, 1, true},
-      {"close wait, found", kStopPending, &TS::timIESubend, 500, 1, true, &TS::timIESubendTimer,
-       "timIESubend", 500, kStopping, true, 1, true},
-      {"close wait, none, stop pending", kStopPending, &TS::timIESubend, 500, 1, false,
-       &TS::timIESubendTimer, "", 0, kStopping, false, 1, true},
-      {"close wait, none", kRunningTour, &TS::timIESubend, 500, 1, false, &TS::timIESubendTimer,
-       "timRow", 500, kRunning, false, 2, false},
-      {"acknowledged, timStop tick", kAcknowledged, nullptr, 0, 1, false, &TS::timStopTimer, "", 0,
-       kIdle, false, 1, false},
-      {"stop pending, timStop tick", kStopPending, &TS::timIEend, 6000, 1, false, &TS::timStopTimer,
-       "timIEend", 6000, kStopping, true, 1, true},
+      {"idle, click", kIdleTour, nullptr, 0, 5, false, &TS::TourClick, "RowWaitTimer", 500,
+       kRunning, false, 1, false},
+      {"running, click", kRunningTour, &TS::FrameWaitTimer, 6000, 1, false, &TS::TourClick,
+       "FrameWaitTimer", 6000, kStopping, true, 1, true},
+      {"row wait, stop pending", kStopPending, &TS::RowWaitTimer, 500, 1, false,
+       &TS::RowWaitElapsed, "", 0, kStopping, false, 1, true},
+      {"row wait, end of list", kRunningTour, &TS::RowWaitTimer, 500, 2, false, &TS::RowWaitElapsed,
+       "", 0, kIdle, false, 2, false},
+      {"row wait, past the end", kRunningTour, &TS::RowWaitTimer, 500, 9, false,
+       &TS::RowWaitElapsed, "", 0, kIdle, false, 9, false},
+      {"row wait, next row", kRunningTour, &TS::RowWaitTimer, 500, 1, false, &TS::RowWaitElapsed,
+       "FrameWaitTimer", 6000, kRunning, false, 1, false},
+      {"frame wait, found", kRunningTour, &TS::FrameWaitTimer, 6000, 1, true, &TS::FrameWaitElapsed,
+       "KeysWaitTimer", 500, kRunning, false, 1, false},
+      {"frame wait, found, stop pending", kStopPending, &TS::FrameWaitTimer, 6000, 1, true,
+       &TS::FrameWaitElapsed, "KeysWaitTimer", 500, kStopping, true, 1, true},
+      {"frame wait, none, stop pending", kStopPending, &TS::FrameWaitTimer, 6000, 1, false,
+       &TS::FrameWaitElapsed, "", 0, kStopping, false, 1, true},
+      {"frame wait, none", kRunningTour, &TS::FrameWaitTimer, 9000, 1, false, &TS::FrameWaitElapsed,
+       "FrameWaitTimer", 9000, kRunning, false, 1, false},
+      {"keys wait", kStopPending, &TS::KeysWaitTimer, 500, 1, true, &TS::KeysWaitElapsed,
+       "DisplayWaitTimer", 6000, kStopping, true, 1, true},
+      {"display wait", kStopPending, &TS::DisplayWaitTimer, 6000, 1, false, &TS::DisplayWaitElapsed,
+       "CloseWaitTimer", 500, kStopping, true, 1, true},
+      {"close wait, found", kStopPending, &TS::CloseWaitTimer, 500, 1, true, &TS::CloseWaitElapsed,
+       "CloseWaitTimer", 500, kStopping, true, 1, true},
+      {"close wait, none, stop pending", kStopPending, &TS::CloseWaitTimer, 500, 1, false,
+       &TS::CloseWaitElapsed, "", 0, kStopping, false, 1, true},
+      {"close wait, none", kRunningTour, &TS::CloseWaitTimer, 500, 1, false, &TS::CloseWaitElapsed,
+       "RowWaitTimer", 500, kRunning, false, 2, false},
+      {"acknowledged, StopPollTimer tick", kAcknowledged, nullptr, 0, 1, false,
+       &TS::StopPollElapsed, "", 0, kIdle, false, 1, false},
+      {"stop pending, StopPollTimer tick", kStopPending, &TS::DisplayWaitTimer, 6000, 1, false,
+       &TS::StopPollElapsed, "DisplayWaitTimer", 6000, kStopping, true, 1, true},
   };
   for (const Transition& t : table) {
     SCOPED_TRACE(t.name);
     TourRig rig;
     TourSequencer& tour = rig.tour;
     if (t.state != nullptr) Enter(tour.*t.state, t.state_interval);
-    rig.h.button5.caption = t.before == kIdleTour      ? kIdle
-                            : t.before == kRunningTour ? kRunning
-                                                       : kStopping;
-    rig.h.button5.enabled = t.before == kIdleTour || t.before == kRunningTour;
+    rig.h.tour_button.caption = t.before == kIdleTour      ? kIdle
+                                : t.before == kRunningTour ? kRunning
+                                                           : kStopping;
+    rig.h.tour_button.enabled = t.before == kIdleTour || t.before == kRunningTour;
     tour.StopRequested = t.before == kStopPending;
-    if (t.before >= kStopPending) Enter(tour.timStop, 500);
+    if (t.before >= kStopPending) Enter(tour.StopPollTimer, 500);
     tour.CurrentRow = t.row;
     if (t.frame) rig.h.desktop.AddWindow("IEFrame");
 
@@ -246,11 +246,11 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
     if (*t.armed) {
       EXPECT_EQ(rig.Timer(t.armed).Interval(), t.interval);
     }
-    EXPECT_EQ(rig.h.button5.caption, t.caption);
-    EXPECT_EQ(rig.h.button5.enabled, t.caption != kStopping);
+    EXPECT_EQ(rig.h.tour_button.caption, t.caption);
+    EXPECT_EQ(rig.h.tour_button.enabled, t.caption != kStopping);
     EXPECT_EQ(tour.StopRequested, t.stop_requested);
     EXPECT_EQ(tour.CurrentRow, t.row_after);
-    EXPECT_EQ(tour.timStop.Running(), t.polling);
+    EXPECT_EQ(tour.StopPollTimer.Running(), t.polling);
     EXPECT_TRUE(rig.h.boxes.boxes.empty());
   }
 }
@@ -260,22 +260,23 @@ TEST(TourSequencer, TimelineOfAOneRowList) {
     for (int k : {0, 1, 3}) {
       SCOPED_TRACE("N " + std::to_string(n) + ", k " + std::to_string(k));
       TourRig rig;
-      rig.h.edit1.text = std::to_string(n);
+      rig.h.page_time_field.text = std::to_string(n);
       for (int i = 0; i < k; ++i) rig.h.desktop.AddWindow("IEFrame");  // the user's own
       rig.Click();
-      EXPECT_EQ(rig.h.button5.caption, kRunning);
+      EXPECT_EQ(rig.h.tour_button.caption, kRunning);
       rig.RunToEnd();
 
       const std::uint64_t page = n * 1000;
-      Ticks expected = {{500, "timRow"},
-                        {500 + page, "timIEFront"},
-                        {1000 + page, "timTAB"},
-                        {1000 + 2 * page, "timIEend"}};
-      for (int j = 0; j <= k; ++j) expected.push_back({1500 + 2 * page + 500u * j, "timIESubend"});
-      expected.push_back({2000 + 2 * page + 500u * k, "timRow"});
+      Ticks expected = {{500, "RowWaitTimer"},
+                        {500 + page, "FrameWaitTimer"},
+                        {1000 + page, "KeysWaitTimer"},
+                        {1000 + 2 * page, "DisplayWaitTimer"}};
+      for (int j = 0; j <= k; ++j)
+        expected.push_back({1500 + 2 * page + 500u * j, "CloseWaitTimer"});
+      expected.push_back({2000 + 2 * page + 500u * k, "RowWaitTimer"});
       EXPECT_EQ(rig.ticks, expected);
-      EXPECT_EQ(rig.h.button5.caption, kIdle);
-      EXPECT_TRUE(rig.h.button5.enabled);
+      EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+      EXPECT_TRUE(rig.h.tour_button.enabled);
       EXPECT_EQ(rig.tour.CurrentRow, 2);
       EXPECT_FALSE(rig.h.form.Browser.Held());
       EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
@@ -298,12 +299,12 @@ TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
     bool held;          // the row's browser stays held
   };
   const Case cases[] = {
-      {"row wait", "timRow", true, 0, false, false},
-      {"frame wait, no frame", "timIEFront", false, 0, false, true},
-      {"frame wait, frame found", "timIEFront", true, 0, true, false},
-      {"keys wait", "timTAB", true, 0, true, false},
-      {"display wait", "timIEend", true, 0, true, false},
-      {"close wait", "timIESubend", true, 2, true, false},
+      {"row wait", "RowWaitTimer", true, 0, false, false},
+      {"frame wait, no frame", "FrameWaitTimer", false, 0, false, true},
+      {"frame wait, frame found", "FrameWaitTimer", true, 0, true, false},
+      {"keys wait", "KeysWaitTimer", true, 0, true, false},
+      {"display wait", "DisplayWaitTimer", true, 0, true, false},
+      {"close wait", "CloseWaitTimer", true, 2, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -313,29 +314,29 @@ TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
     for (int i = 0; i < c.user_frames; ++i) rig.h.desktop.AddWindow("IEFrame");
     rig.Click();
     ASSERT_TRUE(rig.RunUntilArmed(c.state));
-    if (c.state == "timIESubend") {
+    if (c.state == "CloseWaitTimer") {
       ASSERT_TRUE(rig.h.timers.RunNext());  // one frame closed
     }
     rig.h.timers.Advance(100);
     rig.Click();
-    EXPECT_EQ(rig.h.button5.caption, kStopping);
-    EXPECT_FALSE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.h.tour_button.caption, kStopping);
+    EXPECT_FALSE(rig.h.tour_button.enabled);
     rig.frame_shows = true;
     rig.RunToEnd();
 
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
-    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+    EXPECT_TRUE(rig.h.tour_button.enabled);
     EXPECT_FALSE(rig.tour.StopRequested);
     EXPECT_EQ(rig.tour.CurrentRow, 1);
-    EXPECT_EQ(rig.Navigations().size(), c.state == "timRow" ? 0u : 1u);
+    EXPECT_EQ(rig.Navigations().size(), c.state == "RowWaitTimer" ? 0u : 1u);
     EXPECT_EQ(rig.Enters(), c.row_finished ? 1u : 0u);
     EXPECT_EQ(rig.Count("call Quit"), c.row_finished ? 1u : 0u);
     EXPECT_EQ(rig.h.form.Browser.Held(), c.held);
     EXPECT_TRUE(rig.h.desktop.windows.empty());  // none left, or none shown
     // The button comes back at most 500 ms after the chain's last tick.
     auto last_chain = std::find_if(rig.ticks.rbegin(), rig.ticks.rend(),
-                                   [](const Tick& tick) { return tick.timer != "timStop"; });
-    ASSERT_EQ(rig.ticks.back().timer, "timStop");
+                                   [](const Tick& tick) { return tick.timer != "StopPollTimer"; });
+    ASSERT_EQ(rig.ticks.back().timer, "StopPollTimer");
     EXPECT_LE(rig.ticks.back().time - last_chain->time, 500u);
 
     // The next tour starts from row 1 again, with the browser that was kept.
@@ -348,32 +349,32 @@ TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
     EXPECT_EQ(rig.Navigations(),
               (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'b.htm'"}));
     EXPECT_EQ(rig.Count("create InternetExplorer.Application"), c.held ? 1u : 2u);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
     EXPECT_EQ(rig.most_armed, 1u);
   }
 }
 
 TEST(TourSequencer, AStopRequestedWhileWaitingMessagesAreHandledLetsTheRowGoOn) {
-  for (const std::string state : {"timIEFront", "timIESubend"}) {
+  for (const std::string state : {"FrameWaitTimer", "CloseWaitTimer"}) {
     SCOPED_TRACE(state);
     TourRig rig;
     rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
-    if (state == "timIESubend") rig.h.desktop.AddWindow("IEFrame");
+    if (state == "CloseWaitTimer") rig.h.desktop.AddWindow("IEFrame");
     bool stopped = false;
     rig.h.desktop.on_process_messages = [&] {
       if (stopped || rig.ticking != state) return;
       stopped = true;
       rig.Click();
-      ASSERT_TRUE(rig.h.timers.RunNext());  // the timStop tick, inside
-      EXPECT_EQ(rig.ticks.back().timer, "timStop");
-      EXPECT_EQ(rig.h.button5.caption, kStopping);
+      ASSERT_TRUE(rig.h.timers.RunNext());  // the StopPollTimer tick, inside
+      EXPECT_EQ(rig.ticks.back().timer, "StopPollTimer");
+      EXPECT_EQ(rig.h.tour_button.caption, kStopping);
       EXPECT_TRUE(rig.tour.StopRequested);
     };
     rig.Click();
     rig.RunToEnd();
     EXPECT_TRUE(stopped);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
-    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+    EXPECT_TRUE(rig.h.tour_button.enabled);
     EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
     EXPECT_EQ(rig.Enters(), 1u);
     EXPECT_EQ(rig.Count("call Quit"), 1u);
@@ -391,28 +392,28 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     std::size_t enters;
   };
   const Case cases[] = {
-      {"page time not a number", [](TourRig& rig) { rig.h.edit1.text = "abc"; },
-       [](TourRig& rig) { rig.h.edit1.text = "6"; }, "timRow", Sjis("'0abc' は整数ではありません."),
-       0},
+      {"page time not a number", [](TourRig& rig) { rig.h.page_time_field.text = "abc"; },
+       [](TourRig& rig) { rig.h.page_time_field.text = "6"; }, "RowWaitTimer",
+       Sjis("'0abc' は整数ではありません."), 0},
       {"page time changed to a sign before the second reading",
        [](TourRig& rig) {
-         rig.h.desktop.on_process_messages = [&rig] { rig.h.edit1.text = "-1"; };
+         rig.h.desktop.on_process_messages = [&rig] { rig.h.page_time_field.text = "-1"; };
        },
        [](TourRig& rig) {
          rig.h.desktop.on_process_messages = nullptr;
-         rig.h.edit1.text = "6";
+         rig.h.page_time_field.text = "6";
        },
-       "timTAB", Sjis("'0-1' は整数ではありません."), 1},
+       "KeysWaitTimer", Sjis("'0-1' は整数ではありません."), 1},
       {"count not a number", [](TourRig& rig) { rig.SetRows({"1,a.htm,1x,"}); },
-       [](TourRig& rig) { rig.SetRows({"1,a.htm,1,"}); }, "timTAB",
+       [](TourRig& rig) { rig.SetRows({"1,a.htm,1,"}); }, "KeysWaitTimer",
        Sjis("'01x' は整数ではありません."), 0},
       {"navigation fails", [](TourRig& rig) { rig.failing_call = "call Navigate 'a.htm'"; },
-       [](TourRig&) {}, "timRow", "failed.", 0},
+       [](TourRig&) {}, "RowWaitTimer", "failed.", 0},
       {"quit fails", [](TourRig& rig) { rig.failing_call = "call Quit"; }, [](TourRig&) {},
-       "timIEend", "failed.", 1},
+       "DisplayWaitTimer", "failed.", 1},
       {"page wait timer refused",
        [](TourRig& rig) { rig.h.timers.refuse = [](std::uint32_t ms) { return ms == 6000; }; },
-       [](TourRig& rig) { rig.h.timers.refuse = nullptr; }, "timRow",
+       [](TourRig& rig) { rig.h.timers.refuse = nullptr; }, "RowWaitTimer",
        Sjis("タイマーを取得できません."), 0},
       {"key wait timer refused",
        [](TourRig& rig) {
@@ -424,7 +425,7 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
          rig.h.desktop.on_process_messages = nullptr;
          rig.h.timers.refuse = nullptr;
        },
-       "timIEFront", Sjis("タイマーを取得できません."), 0},
+       "FrameWaitTimer", Sjis("タイマーを取得できません."), 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -436,16 +437,16 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     EXPECT_EQ(rig.ticks.back().timer, c.failing_tick);
     EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{c.error});
     EXPECT_EQ(rig.Enters(), c.enters);
-    EXPECT_EQ(rig.h.button5.caption, kRunning);
-    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.h.tour_button.caption, kRunning);
+    EXPECT_TRUE(rig.h.tour_button.enabled);
     EXPECT_TRUE(rig.Armed().empty());
 
     c.repair(rig);
     rig.Click();
-    EXPECT_EQ(rig.h.button5.caption, kStopping);
+    EXPECT_EQ(rig.h.tour_button.caption, kStopping);
     rig.h.timers.Advance(500);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
-    EXPECT_TRUE(rig.h.button5.enabled);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+    EXPECT_TRUE(rig.h.tour_button.enabled);
     EXPECT_FALSE(rig.tour.StopRequested);
     EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
 
@@ -455,7 +456,7 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     rig.Click();
     rig.RunToEnd();
     EXPECT_EQ(rig.h.boxes.Errors().size(), 1u);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
     EXPECT_EQ(rig.tour.CurrentRow, 2);
     EXPECT_EQ(rig.h.automation.calls.back(), "release");
   }
@@ -465,49 +466,49 @@ TEST(TourSequencer, AHaltWithAStopPendingReturnsToIdle) {
   TourRig rig;
   rig.SetRows({"1,a.htm,1x,"});
   rig.Click();
-  ASSERT_TRUE(rig.RunUntilArmed("timTAB"));
+  ASSERT_TRUE(rig.RunUntilArmed("KeysWaitTimer"));
   rig.Click();
   rig.h.timers.Advance(500);  // the count error
   EXPECT_EQ(rig.h.boxes.Errors().size(), 1u);
   EXPECT_TRUE(rig.Armed().empty());
   rig.h.timers.Advance(500);
-  EXPECT_EQ(rig.h.button5.caption, kIdle);
-  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+  EXPECT_TRUE(rig.h.tour_button.enabled);
   EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
 }
 
 TEST(TourSequencer, AStopThatGetsNoTimerLeavesTheButtonUsable) {
   TourRig rig;
-  rig.h.edit1.text = "3";
+  rig.h.page_time_field.text = "3";
   rig.Click();
-  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  ASSERT_TRUE(rig.RunUntilArmed("FrameWaitTimer"));
   rig.h.timers.refuse = [](std::uint32_t ms) { return ms == 500; };
   rig.Click();
   EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{Sjis("タイマーを取得できません.")});
-  EXPECT_EQ(rig.h.button5.caption, kRunning);
-  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_EQ(rig.h.tour_button.caption, kRunning);
+  EXPECT_TRUE(rig.h.tour_button.enabled);
   EXPECT_FALSE(rig.tour.StopRequested);
 
   rig.h.timers.refuse = nullptr;
   rig.Click();
   rig.RunToEnd();
-  EXPECT_EQ(rig.h.button5.caption, kIdle);
-  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+  EXPECT_TRUE(rig.h.tour_button.enabled);
 }
 
 TEST(TourSequencer, AStopPollOutlastsASystemThatRefusesNewTimers) {
   TourRig rig;
   rig.Click();
-  ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
+  ASSERT_TRUE(rig.RunUntilArmed("FrameWaitTimer"));
   rig.Click();
   rig.h.timers.refuse = [](std::uint32_t) { return true; };
   rig.h.timers.Advance(500);  // a poll while the system refuses timers
-  EXPECT_EQ(rig.ticks.back().timer, "timStop");
+  EXPECT_EQ(rig.ticks.back().timer, "StopPollTimer");
   rig.h.timers.refuse = nullptr;
   rig.RunToEnd();
   EXPECT_EQ(rig.Count("call Quit"), 1u);
-  EXPECT_EQ(rig.h.button5.caption, kIdle);
-  EXPECT_TRUE(rig.h.button5.enabled);
+  EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+  EXPECT_TRUE(rig.h.tour_button.enabled);
   EXPECT_FALSE(rig.tour.StopRequested);
 }
 
@@ -516,9 +517,9 @@ TEST(TourSequencer, ReadsRowsAsTheyAreAtEachStep) {
     SCOPED_TRACE("a row added during a tour is toured");
     TourRig rig;
     rig.Click();
-    ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
-    rig.h.Click(&TForm1::Button3Click);
-    rig.h.form.StringGrid1.SetCell(1, 2, "b.htm");
+    ASSERT_TRUE(rig.RunUntilArmed("FrameWaitTimer"));
+    rig.h.Click(&MainForm::AddRowClick);
+    rig.h.form.Grid.SetCell(1, 2, "b.htm");
     rig.RunToEnd();
     EXPECT_EQ(rig.Navigations(),
               (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'b.htm'"}));
@@ -529,27 +530,27 @@ TEST(TourSequencer, ReadsRowsAsTheyAreAtEachStep) {
     TourRig rig;
     rig.SetRows({"1,a.htm,1,", "2,b.htm,2,", "3,c.htm,3,"});
     rig.Click();
-    ASSERT_TRUE(rig.RunUntilArmed("timIEFront"));
-    rig.h.form.StringGrid1.SetCurrentCell(1, 1);
-    rig.h.Click(&TForm1::Button4Click);
+    ASSERT_TRUE(rig.RunUntilArmed("FrameWaitTimer"));
+    rig.h.form.Grid.SetCurrentCell(1, 1);
+    rig.h.Click(&MainForm::DeleteRowClick);
     rig.RunToEnd();
     EXPECT_EQ(rig.Navigations(),
               (std::vector<std::string>{"call Navigate 'a.htm'", "call Navigate 'c.htm'"}));
     // Row 1 got the keys of the row that moved in: two TABs, then three for c.
     EXPECT_EQ(rig.h.desktop.key_events.size(), 6u + 8u);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
   }
   {
     SCOPED_TRACE("rows deleted below the toured one end the tour");
     TourRig rig;
     rig.SetRows({"1,a.htm,1,", "2,b.htm,2,"});
     rig.Click();
-    ASSERT_TRUE(rig.RunUntilArmed("timIEend"));
-    rig.h.form.StringGrid1.SetCurrentCell(1, 2);
-    rig.h.Click(&TForm1::Button4Click);
+    ASSERT_TRUE(rig.RunUntilArmed("DisplayWaitTimer"));
+    rig.h.form.Grid.SetCurrentCell(1, 2);
+    rig.h.Click(&MainForm::DeleteRowClick);
     rig.RunToEnd();
     EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
   }
 }
 
@@ -558,13 +559,14 @@ TEST(TourSequencer, APageTimeChangedInFrameWaitSetsOnlyTheDisplayWait) {
   rig.frame_shows = false;
   rig.Click();
   rig.h.timers.Advance(6500);  // first search: no frame
-  EXPECT_TRUE(rig.IsArmed("timIEFront"));
-  rig.h.edit1.text = "3";
+  EXPECT_TRUE(rig.IsArmed("FrameWaitTimer"));
+  rig.h.page_time_field.text = "3";
   rig.h.desktop.AddWindow("IEFrame");
   rig.RunToEnd();
-  const Ticks expected = {{500, "timRow"},        {6500, "timIEFront"}, {12500, "timIEFront"},
-                          {13000, "timTAB"},      {16000, "timIEend"},  {16500, "timIESubend"},
-                          {17000, "timIESubend"}, {17500, "timRow"}};
+  const Ticks expected = {{500, "RowWaitTimer"},       {6500, "FrameWaitTimer"},
+                          {12500, "FrameWaitTimer"},   {13000, "KeysWaitTimer"},
+                          {16000, "DisplayWaitTimer"}, {16500, "CloseWaitTimer"},
+                          {17000, "CloseWaitTimer"},   {17500, "RowWaitTimer"}};
   EXPECT_EQ(rig.ticks, expected);
 }
 
@@ -584,14 +586,14 @@ TEST(TourSequencer, RefusesPageTimesThatNoTimerCanWait) {
   const std::pair<std::string, std::uint32_t> intervals[] = {
       {"1", 1000}, {"20", 20000}, {"2147483", 2147483000u}, {"x10", 16000}};
   using Step = std::pair<void (TourSequencer::*)(), TTimer TourSequencer::*>;
-  const Step steps[] = {{&TourSequencer::timRowTimer, &TourSequencer::timIEFront},
-                        {&TourSequencer::timTABTimer, &TourSequencer::timIEend}};
+  const Step steps[] = {{&TourSequencer::RowWaitElapsed, &TourSequencer::FrameWaitTimer},
+                        {&TourSequencer::KeysWaitElapsed, &TourSequencer::DisplayWaitTimer}};
   for (const auto& [handler, waits] : steps) {
     for (const auto& [text, message] : errors) {
       SCOPED_TRACE("'" + text + "'");
       TourRig rig;
       rig.tour.CurrentRow = 1;
-      rig.h.edit1.text = text;
+      rig.h.page_time_field.text = text;
       try {
         (rig.tour.*handler)();
         ADD_FAILURE() << "no error";
@@ -603,7 +605,7 @@ TEST(TourSequencer, RefusesPageTimesThatNoTimerCanWait) {
     for (const auto& [text, interval] : intervals) {
       TourRig rig;
       rig.tour.CurrentRow = 1;
-      rig.h.edit1.text = text;
+      rig.h.page_time_field.text = text;
       (rig.tour.*handler)();
       EXPECT_EQ((rig.tour.*waits).Interval(), interval) << text;
       EXPECT_TRUE((rig.tour.*waits).Running());
@@ -620,15 +622,15 @@ TEST(TourSequencer, TwoToursNeverOverlap) {
     rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
     rig.Click();
     rig.h.timers.Advance(stop_at);
-    if (rig.h.button5.caption == kRunning) rig.Click();
-    for (int guard = 0; guard < 200 && rig.h.button5.caption != kIdle; ++guard) {
+    if (rig.h.tour_button.caption == kRunning) rig.Click();
+    for (int guard = 0; guard < 200 && rig.h.tour_button.caption != kIdle; ++guard) {
       ASSERT_TRUE(rig.h.timers.RunNext());
     }
-    ASSERT_EQ(rig.h.button5.caption, kIdle);
+    ASSERT_EQ(rig.h.tour_button.caption, kIdle);
     rig.Click();
     rig.RunToEnd();
     EXPECT_EQ(rig.most_armed, 1u);
-    EXPECT_EQ(rig.h.button5.caption, kIdle);
+    EXPECT_EQ(rig.h.tour_button.caption, kIdle);
     EXPECT_EQ(rig.tour.CurrentRow, 3);
     EXPECT_EQ(rig.Navigations().back(), "call Navigate 'b.htm'");
     EXPECT_TRUE(rig.h.boxes.boxes.empty());

@@ -20,10 +20,10 @@ constexpr wchar_t kUpDownClass[] = L"TUpDown";
 
 enum ControlId : int {
   kGridId = 100,
-  kButton1Id = 101,  // Button1 ... Button5 follow
-  kEdit1Id = 106,
+  kFirstButtonId = 101,  // load, save, add row, delete row and tour follow
+  kPageTimeFieldId = 106,
   kUpDownId = 107,
-  kEdit2Id = 108,
+  kContactFieldId = 108,
 };
 
 // The layout at 96 dots per inch with a text height of 12.
@@ -31,8 +31,8 @@ constexpr int kClientWidth = 612;
 constexpr int kClientHeight = 305;
 constexpr int kMinWidth = 620;
 constexpr int kMinHeight = 240;
-constexpr int kPanel1Height = 49;
-constexpr int kPanel2Height = 65;
+constexpr int kHeaderPanelHeight = 49;
+constexpr int kButtonPanelHeight = 65;
 
 // Standard controls under the class names the layout knows them by.
 void RegisterSuperclass(HINSTANCE instance, const wchar_t* base, const wchar_t* name) {
@@ -132,7 +132,7 @@ HBITMAP LoadBanner(HINSTANCE instance, SIZE& size) {
 
 }  // namespace
 
-// Button5 as the tour sees it. The caption is kept as the program's own
+// The tour button as the tour sees it. The caption is kept as the program's own
 // bytes, so that comparing it is exact.
 class MainWindow::ButtonControl final : public Button {
  public:
@@ -153,7 +153,7 @@ class MainWindow::ButtonControl final : public Button {
   std::string caption_;
 };
 
-// Edit1 as the tour reads it.
+// The page display time field as the tour reads it.
 class MainWindow::EditControl final : public TextField {
  public:
   void Attach(HWND window) { window_ = window; }
@@ -170,20 +170,20 @@ class MainWindow::EditControl final : public TextField {
 };
 
 struct MainWindow::Fonts {
-  GdiObject form;   // the window's font, used by every component unless stated
-  GdiObject edit1;  // the page display time
-  GdiObject edit2;  // the contact address
+  GdiObject form;       // the window's font, used by every component unless stated
+  GdiObject page_time;  // the page display time field
+  GdiObject contact;    // the contact address
   HFONT Form() const { return static_cast<HFONT>(form.Get()); }
 };
 
 MainWindow::MainWindow(Application& application, const Services& services)
     : application_(application),
       boxes_(application),
-      button5_(std::make_unique<ButtonControl>()),
-      edit1_(std::make_unique<EditControl>()) {
-  form_ = std::make_unique<TForm1>(
+      tour_button_(std::make_unique<ButtonControl>()),
+      page_time_field_(std::make_unique<EditControl>()) {
+  form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_},
-      FormControls{*button5_, *edit1_});
+      FormControls{*tour_button_, *page_time_field_});
 }
 
 MainWindow::~MainWindow() {
@@ -224,8 +224,8 @@ void MainWindow::Create() {
   std::wstring face = ChooseFontFace();
   fonts_ = std::make_unique<Fonts>();
   fonts_->form.Reset(MakeFont(face, MulDiv(12, dpi, 96), false));
-  fonts_->edit1.Reset(MakeFont(face, MulDiv(16, dpi, 96), false));
-  fonts_->edit2.Reset(MakeFont(face, MulDiv(21, dpi, 96), true));
+  fonts_->page_time.Reset(MakeFont(face, MulDiv(16, dpi, 96), false));
+  fonts_->contact.Reset(MakeFont(face, MulDiv(21, dpi, 96), true));
   text_height_ = TextSize(fonts_->Form(), L"0").cy;
   if (text_height_ <= 0) text_height_ = 12;
 
@@ -264,16 +264,16 @@ void MainWindow::CreateControls() {
   grid_options.font = font;
   grid_options.row_height = Scale(StringGrid::kRowHeight);
   grid_options.on_error = application_.Errors();
-  grid_ =
-      StringGridControl::Create(window_, kGridId, ScaledRect(0, kPanel1Height, kClientWidth, 191),
-                                form_->StringGrid1, *this, grid_options);
+  grid_ = StringGridControl::Create(window_, kGridId,
+                                    ScaledRect(0, kHeaderPanelHeight, kClientWidth, 191),
+                                    form_->Grid, *this, grid_options);
 
   SIZE banner_size{};
   banner_.Reset(LoadBanner(instance, banner_size));
   white_brush_.Reset(CreateSolidBrush(RGB(255, 255, 255)));
   const std::wstring version = WidenCp932(texts::kVersionLabel);
   SIZE version_size = TextSize(font, version);
-  Panel::Style header{RGB(255, 255, 255), WidenCp932(texts::kPanel1Caption), font, {}, {}};
+  Panel::Style header{RGB(255, 255, 255), WidenCp932(texts::kHeaderPanelCaption), font, {}, {}};
   if (banner_.Valid()) {
     header.pictures.push_back(
         {{Scale(1), Scale(1)}, static_cast<HBITMAP>(banner_.Get()), banner_size});
@@ -284,11 +284,11 @@ void MainWindow::CreateControls() {
        font,
        true,
        RGB(255, 255, 255)});
-  panel1_ = Panel::Create(window_, ScaledRect(0, 0, kClientWidth, kPanel1Height), header,
-                          application_.Errors());
-  edit2_ = child(panel1_, 0, kEditClass, WidenCp932(texts::kContactAddress),
-                 ES_READONLY | ES_AUTOHSCROLL, ScaledRect(376, 16, 257, 25), kEdit2Id,
-                 static_cast<HFONT>(fonts_->edit2.Get()));
+  header_panel_ = Panel::Create(window_, ScaledRect(0, 0, kClientWidth, kHeaderPanelHeight), header,
+                                application_.Errors());
+  contact_field_ = child(header_panel_, 0, kEditClass, WidenCp932(texts::kContactAddress),
+                         ES_READONLY | ES_AUTOHSCROLL, ScaledRect(376, 16, 257, 25),
+                         kContactFieldId, static_cast<HFONT>(fonts_->contact.Get()));
 
   const std::wstring page_time = WidenCp932(texts::kPageTimeLabel);
   SIZE page_time_size = TextSize(font, page_time);
@@ -299,9 +299,9 @@ void MainWindow::CreateControls() {
        font,
        false,
        0});
-  panel2_ = Panel::Create(window_,
-                          ScaledRect(0, kClientHeight - kPanel2Height, kClientWidth, kPanel2Height),
-                          buttons, application_.Errors());
+  button_panel_ = Panel::Create(
+      window_, ScaledRect(0, kClientHeight - kButtonPanelHeight, kClientWidth, kButtonPanelHeight),
+      buttons, application_.Errors());
   struct ButtonLayout {
     const char* caption;
     int x;
@@ -313,43 +313,43 @@ void MainWindow::CreateControls() {
                                  {texts::kDeleteRowButton, 320, 75},
                                  {texts::kTourIdle, 416, 97}};
   for (int i = 0; i < 5; ++i) {
-    HWND button =
-        child(panel2_, 0, kButtonClass, WidenCp932(layout[i].caption), WS_TABSTOP | BS_PUSHBUTTON,
-              ScaledRect(layout[i].x, 24, layout[i].width, 25), kButton1Id + i, font);
-    if (i == 4) button5_->Attach(button, layout[i].caption);
+    HWND button = child(button_panel_, 0, kButtonClass, WidenCp932(layout[i].caption),
+                        WS_TABSTOP | BS_PUSHBUTTON,
+                        ScaledRect(layout[i].x, 24, layout[i].width, 25), kFirstButtonId + i, font);
+    if (i == 4) tour_button_->Attach(button, layout[i].caption);
   }
-  HWND edit1 =
-      child(panel2_, WS_EX_CLIENTEDGE, kEditClass, L"", WS_TABSTOP | ES_AUTOHSCROLL,
-            ScaledRect(528, 24, 25, 24), kEdit1Id, static_cast<HFONT>(fonts_->edit1.Get()));
-  edit1_->Attach(edit1);
-  SetWindowSubclass(edit1, SelectAllOnFocus, 1, 0);
+  HWND page_time_field = child(button_panel_, WS_EX_CLIENTEDGE, kEditClass, L"",
+                               WS_TABSTOP | ES_AUTOHSCROLL, ScaledRect(528, 24, 25, 24),
+                               kPageTimeFieldId, static_cast<HFONT>(fonts_->page_time.Get()));
+  page_time_field_->Attach(page_time_field);
+  SetWindowSubclass(page_time_field, SelectAllOnFocus, 1, 0);
   HWND updown =
-      child(panel2_, 0, kUpDownClass, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+      child(button_panel_, 0, kUpDownClass, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
             ScaledRect(553, 24, 16, 24), kUpDownId, font);
-  SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit1), 0);
+  SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(page_time_field), 0);
   SendMessageW(updown, UDM_SETRANGE32, 3, 20);
   SendMessageW(updown, UDM_SETPOS32, 0, 6);
 }
 
 void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
-  form_->StringGrid1SetEditText(col, row, value);
+  form_->CellEdited(col, row, value);
 }
 
 void MainWindow::OnCommand(WORD id, WORD code) {
   // Enter and Esc (IDOK, IDCANCEL) press no button.
-  static constexpr void (TForm1::*kClicks[])() = {&TForm1::Button1Click, &TForm1::Button2Click,
-                                                  &TForm1::Button3Click, &TForm1::Button4Click,
-                                                  &TForm1::Button5Click};
-  const int button = id - kButton1Id;
+  static constexpr void (MainForm::*kClicks[])() = {
+      &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,
+      &MainForm::DeleteRowClick, &MainForm::TourClick};
+  const int button = id - kFirstButtonId;
   if (code != BN_CLICKED || button < 0 || button >= static_cast<int>(std::size(kClicks))) return;
   (form_.get()->*kClicks[button])();
 }
 
 void MainWindow::OnSize(int width, int height) {
-  const int top = Scale(kPanel1Height);
-  const int bottom = Scale(kPanel2Height);
-  MoveWindow(panel1_, 0, 0, width, top, TRUE);
-  MoveWindow(panel2_, 0, height - bottom, width, bottom, TRUE);
+  const int top = Scale(kHeaderPanelHeight);
+  const int bottom = Scale(kButtonPanelHeight);
+  MoveWindow(header_panel_, 0, 0, width, top, TRUE);
+  MoveWindow(button_panel_, 0, height - bottom, width, bottom, TRUE);
   MoveWindow(grid_, 0, top, width, std::max(0, height - top - bottom), TRUE);
 }
 
@@ -366,7 +366,7 @@ void MainWindow::OnActivate(WORD state) {
 }
 
 LRESULT MainWindow::OnControlColor(HDC dc, HWND control) {
-  if (control == edit2_) {
+  if (control == contact_field_) {
     SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return reinterpret_cast<LRESULT>(white_brush_.Get());

@@ -5,16 +5,16 @@
 #include <memory>
 #include <string>
 
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "app/win32/Application.h"
 #include "app/win32/StringGridControl.h"
 #include "platform/win32/Handle.h"
 
 namespace vimbrel::win32 {
 
-// The main window Form1 on the screen: its controls laid out as the layout
+// The main window on the screen: its controls laid out as the layout
 // table gives them (scaled for the screen and font), with every message
-// passed to the handlers of TForm1 inside the error guard.
+// passed to the handlers of MainForm inside the error guard.
 class MainWindow final : private StringGridEvents {
  public:
   struct Services {
@@ -31,7 +31,7 @@ class MainWindow final : private StringGridEvents {
   // Creates the hidden window and its controls, then runs FormCreate.
   void Create();
   HWND Handle() const { return window_; }
-  TForm1& Form() { return *form_; }
+  MainForm& Form() { return *form_; }
 
  private:
   class ButtonControl;
@@ -52,18 +52,18 @@ class MainWindow final : private StringGridEvents {
 
   Application& application_;
   Win32MessageBoxes boxes_;
-  std::unique_ptr<ButtonControl> button5_;
-  std::unique_ptr<EditControl> edit1_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<ButtonControl> tour_button_;
+  std::unique_ptr<EditControl> page_time_field_;
+  std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;
   GdiObject banner_;
   GdiObject white_brush_;
   int text_height_ = 12;
   HWND window_ = nullptr;
-  HWND panel1_ = nullptr;
-  HWND panel2_ = nullptr;
+  HWND header_panel_ = nullptr;
+  HWND button_panel_ = nullptr;
   HWND grid_ = nullptr;
-  HWND edit2_ = nullptr;
+  HWND contact_field_ = nullptr;
   HWND focused_ = nullptr;
 };
 

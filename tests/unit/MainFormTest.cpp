@@ -1,4 +1,4 @@
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ TEST(FormCreate, SetsUpTheGridAndLoadsTheList) {
     FormHarness h;
     if (with_file) h.files.Put(h.ListPath(), kListFile);
     h.Create();
-    const StringGrid& grid = h.form.StringGrid1;
+    const StringGrid& grid = h.form.Grid;
     EXPECT_EQ(grid.ColWidth(0), 60);
     EXPECT_EQ(grid.ColWidth(1), 400);
     EXPECT_EQ(grid.ColWidth(2), 60);
@@ -57,13 +57,13 @@ TEST(FormCreate, AListFileThatCannotBeOpenedIsReportedAndTheWindowOpens) {
   ASSERT_EQ(h.boxes.boxes.size(), 1u);
   EXPECT_EQ(h.boxes.boxes[0].text, Sjis("ファイルへのアクセスが拒否されました."));
   EXPECT_EQ(h.boxes.boxes[0].caption, Sjis("ビンブレル(Vimbrel)"));
-  EXPECT_EQ(Rows(h.form.StringGrid1), (std::vector<std::string>{kHeader, "1,\" \",\" \",\" \""}));
+  EXPECT_EQ(Rows(h.form.Grid), (std::vector<std::string>{kHeader, "1,\" \",\" \",\" \""}));
   EXPECT_FALSE(h.form.Modified);
   EXPECT_TRUE(h.Close());
   EXPECT_EQ(h.boxes.boxes.size(), 1u);
 }
 
-TEST(TForm1, TracksUnsavedChanges) {
+TEST(MainForm, TracksUnsavedChanges) {
   struct Event {
     const char* name;
     std::function<void(FormHarness&)> arrange;
@@ -71,7 +71,7 @@ TEST(TForm1, TracksUnsavedChanges) {
     bool from_false;  // Modified afterwards when it was false
     bool from_true;   // ... and when it was true
   };
-  const auto click = [](void (TForm1::*handler)()) {
+  const auto click = [](void (MainForm::*handler)()) {
     return [handler](FormHarness& h) { h.Click(handler); };
   };
   const auto no_file = [](FormHarness&) {};
@@ -85,20 +85,19 @@ TEST(TForm1, TracksUnsavedChanges) {
     h.files.entries[h.ListPath()].read_only = true;
   };
   const Event events[] = {
-      {"load, no list file", no_file, click(&TForm1::Button1Click), false, false},
-      {"load", list_file, click(&TForm1::Button1Click), false, false},
-      {"load fails", unreadable, click(&TForm1::Button1Click), false, true},
-      {"save", no_file, click(&TForm1::Button2Click), false, false},
-      {"save fails", read_only, click(&TForm1::Button2Click), false, true},
-      {"add row", no_file, click(&TForm1::Button3Click), true, true},
-      {"delete the only row", no_file, click(&TForm1::Button4Click), true, true},
+      {"load, no list file", no_file, click(&MainForm::LoadListClick), false, false},
+      {"load", list_file, click(&MainForm::LoadListClick), false, false},
+      {"load fails", unreadable, click(&MainForm::LoadListClick), false, true},
+      {"save", no_file, click(&MainForm::SaveListClick), false, false},
+      {"save fails", read_only, click(&MainForm::SaveListClick), false, true},
+      {"add row", no_file, click(&MainForm::AddRowClick), true, true},
+      {"delete the only row", no_file, click(&MainForm::DeleteRowClick), true, true},
       {"cell edit, unchanged text", no_file,
-       [](FormHarness& h) { h.form.StringGrid1SetEditText(1, 1, h.form.StringGrid1.Cell(1, 1)); },
-       true, true},
+       [](FormHarness& h) { h.form.CellEdited(1, 1, h.form.Grid.Cell(1, 1)); }, true, true},
       {"a whole tour", no_file,
        [](FormHarness& h) {
-         h.form.StringGrid1.SetCell(1, 1, "a.htm");
-         h.Click(&TForm1::Button5Click);
+         h.form.Grid.SetCell(1, 1, "a.htm");
+         h.Click(&MainForm::TourClick);
          h.timers.Advance(60000);
        },
        false, true},
@@ -122,7 +121,7 @@ TEST(TForm1, TracksUnsavedChanges) {
   }
 }
 
-TEST(TForm1, AsksBeforeClosingWithUnsavedChanges) {
+TEST(MainForm, AsksBeforeClosingWithUnsavedChanges) {
   struct Case {
     const char* name;
     bool session_ending;
@@ -174,10 +173,10 @@ TEST(TForm1, AsksBeforeClosingWithUnsavedChanges) {
   }
 }
 
-TEST(TForm1, AnEndingSessionClosesWithoutAskingFromThenOn) {
+TEST(MainForm, AnEndingSessionClosesWithoutAskingFromThenOn) {
   FormHarness h;
   h.Create();
-  h.Click(&TForm1::Button3Click);
+  h.Click(&MainForm::AddRowClick);
   bool may_end = false;
   h.Dispatch([&] { may_end = h.form.EndSessionQuery(); });
   EXPECT_TRUE(may_end);
@@ -186,7 +185,7 @@ TEST(TForm1, AnEndingSessionClosesWithoutAskingFromThenOn) {
   EXPECT_FALSE(h.files.Exists(h.ListPath()));
 
   // The session did not end after all: later closes never ask.
-  h.Click(&TForm1::Button3Click);
+  h.Click(&MainForm::AddRowClick);
   EXPECT_TRUE(h.Close());
   EXPECT_TRUE(h.form.SessionEnding);
   EXPECT_TRUE(h.boxes.boxes.empty());

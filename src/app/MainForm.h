@@ -26,16 +26,16 @@ struct FormServices {
 
 // The controls of the main window that its handlers read or write.
 struct FormControls {
-  Button& Button5;
-  const TextField& Edit1;
+  Button& TourButton;
+  const TextField& PageTimeField;
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
 // the browser, and one handler per event. Handlers raise errors; whoever
 // dispatches the event shows them in the error box.
-class TForm1 {
+class MainForm {
  public:
-  TForm1(const FormServices& services, const FormControls& controls);
+  MainForm(const FormServices& services, const FormControls& controls);
 
   void FormCreate();
   // Whether the window may close; may save first.
@@ -43,14 +43,14 @@ class TForm1 {
   // The system asks whether the session may end: never asks the user.
   bool EndSessionQuery();
 
-  void Button1Click();  // リスト読込
-  void Button2Click();  // リスト保存
-  void Button3Click();  // 行追加
-  void Button4Click();  // 行削除
-  void Button5Click();  // 巡回 / 中止
-  void StringGrid1SetEditText(int col, int row, const std::string& value);
+  void LoadListClick();   // リスト読込
+  void SaveListClick();   // リスト保存
+  void AddRowClick();     // 行追加
+  void DeleteRowClick();  // 行削除
+  void TourClick();       // 巡回 / 中止
+  void CellEdited(int col, int row, const std::string& value);
 
-  StringGrid StringGrid1;
+  StringGrid Grid;
   bool Modified = false;
   bool SessionEnding = false;
   BrowserSession Browser;

@@ -1,0 +1,74 @@
+#include "app/MainForm.h"
+
+#include "list/ListEditing.h"
+#include "list/ListFile.h"
+#include "list/RowText.h"
+#include "platform/Texts.h"
+
+namespace vimbrel {
+
+MainForm::MainForm(const FormServices& services, const FormControls& controls)
+    : Browser(services.automation),
+      BrowserFrame(services.desktop, Grid),
+      Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, Browser,
+            BrowserFrame}),
+      services_(services) {}
+
+void MainForm::FormCreate() {
+  static constexpr int kColWidths[] = {60, 400, 60, 60};
+  for (int col = 0; col < Grid.ColCount(); ++col) {
+    Grid.SetColWidth(col, kColWidths[col]);
+  }
+  Grid.SetCell(0, 0, texts::kHeaderNo);
+  Grid.SetCell(1, 0, texts::kHeaderUrl);
+  Grid.SetCell(2, 0, texts::kHeaderTabs);
+  Grid.SetCell(3, 0, texts::kHeaderReverseTabs);
+  SetRowText(Grid, 1, "1,,,,");
+  LoadListClick();
+}
+
+bool MainForm::FormCloseQuery() {
+  if (SessionEnding || !Modified) return true;
+  switch (services_.boxes.AskYesNoCancel(texts::kSavePrompt, texts::kSavePromptCaption)) {
+    case BoxAnswer::Cancel:
+      return false;
+    case BoxAnswer::Yes:
+      SaveListClick();
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool MainForm::EndSessionQuery() {
+  SessionEnding = true;
+  return FormCloseQuery();
+}
+
+void MainForm::LoadListClick() {
+  LoadListFile(services_.files, Grid, ListFile());
+  Modified = false;
+}
+
+void MainForm::SaveListClick() {
+  SaveListFile(services_.files, Grid, ListFile());
+  Modified = false;
+}
+
+void MainForm::AddRowClick() {
+  AddRow(Grid);
+  Modified = true;
+}
+
+void MainForm::DeleteRowClick() {
+  DeleteCurrentRow(Grid);
+  Modified = true;
+}
+
+void MainForm::TourClick() { Tour.TourClick(); }
+
+void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }
+
+Path MainForm::ListFile() const { return ListFilePath(services_.files.ProgramPath()); }
+
+}  // namespace vimbrel
