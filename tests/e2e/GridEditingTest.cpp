@@ -3,6 +3,7 @@
 #include "ProgramTest.h"
 #include "Screenshot.h"
 #include "UserInput.h"
+#include "platform/win32/Wide.h"
 #include "support/Sjis.h"
 
 namespace vimbrel::e2e {
@@ -95,6 +96,34 @@ TEST_F(GridEditingTest, TabFromTheLastCellWrapsToTheFirstAndShiftTabBack) {
                                    "1,top.htm,3,\" \"\r\n"
                                    "2,\"my page.htm\",\" \",2\r\n"
                                    "3,\"a,b.htm\",5,9\r\n"));
+  CloseExpectingCleanExit();
+}
+
+// Bytes that do not come back the same through UTF-16: the NEC and IBM
+// duplicates 87 90, FA 5B and EE F9, and a lead byte alone at the end.
+TEST_F(GridEditingTest, CellsTheUserDidNotChangeKeepTheirBytes) {
+  const std::string list = Sjis("No,URL,タブ数,逆タブ数\r\n") +
+                           "1,a\x87\x90z,\xFA\x5B,\xEE\xF9\r\n"
+                           "2,c,1,d\x83\r\n";
+  const auto shown = [](const std::string& cell) {
+    return win32::NarrowCp932(win32::WidenCp932(cell));
+  };
+  StartEditing(list, shown("a\x87\x90z"));
+  for (const char* cell : {"\xFA\x5B", "\xEE\xF9", "c", "1", "d\x83", "a\x87\x90z"}) {
+    PressKey(VK_TAB);
+    ExpectEditorShows(shown(cell));
+  }
+  EXPECT_EQ(SaveWithButton(), list);
+
+  // What the user types changes only the cell it is typed into.
+  Program().Activate();
+  ClickAt(CellCentre(2, 1));
+  ExpectEditorShows(shown("\xFA\x5B"));
+  TypeText("7");
+  ExpectEditorShows("7");
+  EXPECT_EQ(SaveWithButton(), Sjis("No,URL,タブ数,逆タブ数\r\n") +
+                                  "1,a\x87\x90z,7,\xEE\xF9\r\n"
+                                  "2,c,1,d\x83\r\n");
   CloseExpectingCleanExit();
 }
 

@@ -84,6 +84,12 @@ struct GridInfo final : GridObserver {
   // what the editor shows, without asking it (a message per program write
   // would make loading 100,000 rows slow).
   std::string edit_text;
+  // The cell's bytes when the editor was loaded, and what the editor then
+  // showed: writing that same text back puts these bytes back, also those
+  // that do not survive the way through UTF-16 (NEC and IBM duplicates, codes
+  // with no character, a lone lead byte, what follows a line break).
+  std::string loaded_text;
+  std::wstring loaded_shown;
   bool setting_text = false;  // the program is setting the editor's text
   bool writing_back = false;  // the editor is writing its text into the model
   bool all_invalid = false;   // the whole client area waits for WM_PAINT
@@ -364,14 +370,21 @@ void EnsureEditor(GridInfo* info) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+// Shows a cell's text in the editor, whole text selected. No write-back.
+void ShowCell(GridInfo* info, const std::string& text) {
+  info->edit_text = text;
+  info->loaded_text = text;
+  SetEditorText(info, WidenCp932(text));
+  info->loaded_shown = EditorText(info);
+  SelectAll(info);
+}
+
 // Loads the editor with a cell's text, whole text selected. No write-back.
 void LoadEditor(GridInfo* info, int col, int row) {
   EnsureEditor(info);
   info->edit_col = col;
   info->edit_row = row;
-  info->edit_text = info->model.Cell(col, row);
-  SetEditorText(info, WidenCp932(info->edit_text));
-  SelectAll(info);
+  ShowCell(info, info->model.Cell(col, row));
 }
 
 // A program write reached the editor's cell: show it without a write-back.
@@ -379,9 +392,7 @@ void RefreshEditor(GridInfo* info) {
   if (info->editor == nullptr || info->edit_row < kFirstRow || info->writing_back) return;
   const std::string& text = info->model.Cell(info->edit_col, info->edit_row);
   if (text == info->edit_text) return;
-  info->edit_text = text;
-  SetEditorText(info, WidenCp932(text));
-  SelectAll(info);
+  ShowCell(info, text);
 }
 
 // Writes the editor's text into its cell and raises the cell edit event,
@@ -393,7 +404,9 @@ void WriteBack(GridInfo* info) {
   const int col = info->edit_col;
   const int row = info->edit_row;
   const std::wstring shown = EditorText(info);
-  const std::string text = NarrowCp932(shown);
+  // Text the user did not change goes back as the bytes it came from.
+  const bool changed = shown != info->loaded_shown;
+  const std::string text = changed ? NarrowCp932(shown) : info->loaded_text;
   info->edit_text = text;
   {
     FlagScope writing(info->writing_back);
@@ -401,7 +414,7 @@ void WriteBack(GridInfo* info) {
   }
   // A character that code page 932 lacks became '?' in the cell: show it so,
   // keeping the caret where it was.
-  const std::wstring stored = WidenCp932(text);
+  const std::wstring stored = changed ? WidenCp932(text) : shown;
   if (stored != shown) {
     DWORD start = 0;
     DWORD end = 0;
