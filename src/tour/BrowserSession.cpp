@@ -33,7 +33,7 @@ void BrowserSession::CallBrowser(Call&& call) {
   }
 }
 
-void BrowserSession::OpenBrowser(std::string_view url) {
+void BrowserSession::OpenBrowser(std::string url) {
   if (!Held()) {
     Browser = automation_.CreateObject(kProgId);
     CallBrowser([](AutomationObject& browser) {
@@ -46,10 +46,9 @@ void BrowserSession::OpenBrowser(std::string_view url) {
       browser.Invoke("Visible", InvokeKind::PropertyPut, {AutomationArg::Bool(true)});
     });
   }
-  CallBrowser([url](AutomationObject& browser) {
+  CallBrowser([&url](AutomationObject& browser) {
     if (!url.empty()) {
-      browser.Invoke("Navigate", InvokeKind::Method,
-                     {AutomationArg::StringByRef(std::string(url))});
+      browser.Invoke("Navigate", InvokeKind::Method, {AutomationArg::StringByRef(std::move(url))});
     } else {
       browser.Invoke("Gohome", InvokeKind::Method, {});
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <memory>
-#include <string_view>
+#include <string>
 
 #include "platform/Automation.h"
 
@@ -13,8 +13,10 @@ class BrowserSession {
   explicit BrowserSession(Automation& automation) : automation_(automation) {}
 
   // Creates and configures a browser when none is held, then sends it to `url`
-  // ("Navigate"), or home ("Gohome") when `url` is empty.
-  void OpenBrowser(std::string_view url);
+  // ("Navigate"), or home ("Gohome") when `url` is empty. `url` is a copy of
+  // its own: the calls before "Navigate" let other handlers run, which may
+  // change or remove the cell it came from.
+  void OpenBrowser(std::string url);
   // Tells a held browser to quit and lets it go; nothing when none is held.
   void QuitBrowser();
 

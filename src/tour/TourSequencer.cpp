@@ -83,6 +83,7 @@ void TourSequencer::RowWaitElapsed() {
     parts_.tour_button.SetCaption(texts::kTourIdle);
     return;
   }
+  // Read once, here: opening the browser lets other handlers edit the grid.
   parts_.browser.OpenBrowser(parts_.grid.Cell(kAddressCol, CurrentRow));
   Arm(FrameWaitTimer, PageDisplayInterval());
 }

@@ -541,6 +541,25 @@ TEST(TourSequencer, ReadsRowsAsTheyAreAtEachStep) {
     EXPECT_EQ(rig.h.tour_button.caption, kIdle);
   }
   {
+    SCOPED_TRACE("the address is read once, when the row starts");
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,2,"});
+    // Creating the browser lets other handlers run: one edits the row, then
+    // deletes it.
+    rig.h.automation.before_call =
+        [&rig, browse = rig.h.automation.before_call](const std::string& call) {
+          if (call == "put Height 400") {
+            rig.h.form.Grid.SetCell(1, 1, "c.htm");
+            rig.h.form.Grid.SetCurrentCell(1, 1);
+            rig.h.Click(&MainForm::DeleteRowClick);
+          }
+          browse(call);
+        };
+    rig.Click();
+    ASSERT_TRUE(rig.RunUntilArmed("FrameWaitTimer"));
+    EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+  }
+  {
     SCOPED_TRACE("rows deleted below the toured one end the tour");
     TourRig rig;
     rig.SetRows({"1,a.htm,1,", "2,b.htm,2,"});
