@@ -23,7 +23,9 @@ class InputFile {
 // The new content of a file, written beside it. The file itself changes only
 // in Commit, which flushes the new content and puts it in the file's place.
 // Destroying an uncommitted one removes what was written and leaves the file
-// as it was.
+// as it was. Where the file may be written but not replaced (another program
+// holds it without letting it be replaced, the folder takes no new file), it
+// is written in place instead, as a plain save does.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;

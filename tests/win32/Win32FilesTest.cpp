@@ -107,6 +107,26 @@ TEST_F(Win32FilesTest, AnUncommittedSaveLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(folder.Entries(), std::vector<std::wstring>{L"app.dat"});
 }
 
+// Saves that writing the file in place allowed: beside a viewer that follows
+// the file (it lets others write it but not replace it), and after a save
+// that was killed before it could put its new content in place.
+TEST_F(Win32FilesTest, SavesInPlaceWhereTheListCannotBeReplacedAndLeavesNoTemporaryFile) {
+  folder.Write(list, "old\r\n");
+  folder.Write(folder.Child(u"app.dat.~4242-1.tmp"), "killed\r\n");
+  FileHandle viewer(CreateFileW(ExtendedLengthPath(list).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+  ASSERT_TRUE(viewer.Valid());
+  StringGrid grid = GridOf({"new", "1"});
+  EXPECT_EQ(ErrorCodeOf([&] { SaveListFile(files, grid, list); }), 0);
+  EXPECT_EQ(folder.Read(list), "new,,,\r\n1,,,\r\n");
+  viewer.Reset();
+  grid = GridOf({"newer", "1"});
+  EXPECT_EQ(ErrorCodeOf([&] { SaveListFile(files, grid, list); }), 0);
+  EXPECT_EQ(folder.Read(list), "newer,,,\r\n1,,,\r\n");
+  EXPECT_EQ(folder.Entries(), std::vector<std::wstring>{L"app.dat"});
+}
+
 TEST_F(Win32FilesTest, ReplacingKeepsTheOldFilesAttributes) {
   folder.Write(list, "old\r\n");
   ASSERT_TRUE(SetFileAttributesW(ExtendedLengthPath(list).c_str(), FILE_ATTRIBUTE_HIDDEN));

@@ -37,33 +37,79 @@ class Win32InputFile final : public InputFile {
   FileHandle file_;
 };
 
+bool IsLackOfSpace(DWORD error) {
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+void WriteAll(HANDLE file, const char* data, std::size_t size) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr)) RaiseLastError();
+    if (written == 0) throw EInOutError(ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+}
+
+// Opens the list file for writing in place and empties it, as a plain save
+// does, keeping its attributes.
+FileHandle OpenInPlace(const std::wstring& target) {
+  FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid() || !SetEndOfFile(file.Get())) RaiseLastError();
+  return file;
+}
+
+// Removes what saves killed before they could put their new content in place
+// left beside the list file. One still being written by another instance is
+// open without delete sharing and stays.
+void RemoveLeftoverTempFiles(const std::wstring& target) {
+  const std::wstring folder = target.substr(0, target.find_last_of(L'\\') + 1);
+  WIN32_FIND_DATAW entry;
+  FindHandle find(FindFirstFileW((target + L".~*.tmp").c_str(), &entry));
+  if (!find.Valid()) return;
+  do {
+    DeleteFileW((folder + entry.cFileName).c_str());
+  } while (FindNextFileW(find.Get(), &entry));
+}
+
+// Writes straight into the list file: where it may be written but not
+// replaced, so that every save that writing in place allows succeeds.
+class InPlaceOutputFile final : public OutputFile {
+ public:
+  InPlaceOutputFile(std::wstring target, FileHandle file)
+      : target_(std::move(target)), file_(std::move(file)) {}
+
+  void Write(const char* data, std::size_t size) override { WriteAll(file_.Get(), data, size); }
+
+  void Commit() override {
+    if (!CloseHandle(file_.Release())) RaiseLastError();
+    RemoveLeftoverTempFiles(target_);
+  }
+
+ private:
+  std::wstring target_;
+  FileHandle file_;
+};
+
 // Writes the new content into a file of its own beside the target and moves
 // it into the target's place only once all of it is on disk.
-class Win32OutputFile final : public OutputFile {
+class ReplacingOutputFile final : public OutputFile {
  public:
-  Win32OutputFile(std::wstring target, FileHandle target_guard, std::wstring temp, FileHandle file)
+  ReplacingOutputFile(std::wstring target, FileHandle target_guard, std::wstring temp,
+                      FileHandle file)
       : target_(std::move(target)),
         target_guard_(std::move(target_guard)),
         temp_(std::move(temp)),
         file_(std::move(file)) {}
 
-  ~Win32OutputFile() override {
-    if (committed_) return;
+  ~ReplacingOutputFile() override {
+    if (moved_) return;
     file_.Reset();
     DeleteFileW(temp_.c_str());
   }
 
-  void Write(const char* data, std::size_t size) override {
-    while (size > 0) {
-      DWORD written = 0;
-      if (!WriteFile(file_.Get(), data, static_cast<DWORD>(size), &written, nullptr)) {
-        RaiseLastError();
-      }
-      if (written == 0) throw EInOutError(ERROR_WRITE_FAULT);
-      data += written;
-      size -= written;
-    }
-  }
+  void Write(const char* data, std::size_t size) override { WriteAll(file_.Get(), data, size); }
 
   void Commit() override {
     if (!FlushFileBuffers(file_.Get())) RaiseLastError();
@@ -74,19 +120,39 @@ class Win32OutputFile final : public OutputFile {
       SetFileAttributesW(temp_.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
     target_guard_.Reset();
-    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      RaiseLastError();
+    if (MoveFileExW(temp_.c_str(), target_.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      moved_ = true;
+    } else {
+      const DWORD error = GetLastError();
+      if (IsLackOfSpace(error)) throw EInOutError(static_cast<int>(error));
+      // Another program holds the list without letting it be replaced (a
+      // viewer that follows it), or the folder refuses: write it in place.
+      CopyTempInPlace();
     }
-    committed_ = true;
+    RemoveLeftoverTempFiles(target_);
   }
 
  private:
+  void CopyTempInPlace() {
+    FileHandle in_place = OpenInPlace(target_);
+    FileHandle temp(CreateFileW(temp_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!temp.Valid()) RaiseLastError();
+    char block[128];
+    DWORD read = 0;
+    do {
+      if (!ReadFile(temp.Get(), block, sizeof block, &read, nullptr)) RaiseLastError();
+      WriteAll(in_place.Get(), block, read);
+    } while (read > 0);
+    if (!CloseHandle(in_place.Release())) RaiseLastError();
+  }
+
   std::wstring target_;
   FileHandle target_guard_;
   std::wstring temp_;
   FileHandle file_;
-  bool committed_ = false;
+  bool moved_ = false;
 };
 
 std::wstring TempPathBeside(const std::wstring& target) {
@@ -147,9 +213,16 @@ std::unique_ptr<OutputFile> Win32Files::OpenForReplacing(const Path& path) {
   std::wstring temp = TempPathBeside(target);
   FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) RaiseLastError();
-  return std::make_unique<Win32OutputFile>(std::move(target), std::move(guard), std::move(temp),
-                                           std::move(file));
+  if (!file.Valid()) {
+    const DWORD error = GetLastError();
+    if (IsLackOfSpace(error)) throw EInOutError(static_cast<int>(error));
+    // The folder takes no new file while the list itself may be written.
+    guard.Reset();
+    FileHandle in_place = OpenInPlace(target);
+    return std::make_unique<InPlaceOutputFile>(std::move(target), std::move(in_place));
+  }
+  return std::make_unique<ReplacingOutputFile>(std::move(target), std::move(guard), std::move(temp),
+                                               std::move(file));
 }
 
 }  // namespace vimbrel::win32
