@@ -34,5 +34,26 @@ TEST_F(StartupTest, TheWorkedExampleIsSavedBackByteForByte) {
   CloseExpectingCleanExit();
 }
 
+// The manifest inside the built program: common controls 6, the layout's own
+// scaling, long paths, and no execution level, which would turn off the file
+// virtualisation that lets the 32-bit program save under Program Files.
+TEST(Manifest, AsksForWhatTheProgramNeedsAndNoExecutionLevel) {
+  HMODULE program = LoadLibraryExW(BuiltProgramPath().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(program, nullptr);
+  HRSRC resource =
+      FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(resource, nullptr);
+  const std::string manifest(
+      static_cast<const char*>(LockResource(LoadResource(program, resource))),
+      SizeofResource(program, resource));
+  FreeLibrary(program);
+  for (const char* wanted : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             "<dpiAware", "<longPathAware"}) {
+    EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
+  }
+  EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vimbrel::e2e
