@@ -30,15 +30,17 @@ std::string EInOutError::MessageFor(int error_code) {
 }
 
 std::string TrimTrailingBlanksAndDots(std::string_view text) {
-  std::size_t end = text.size();
-  while (end > 0) {
-    std::size_t last = cp932::LastCharStart(text.substr(0, end));
-    if (last + 1 != end) break;  // a double-byte character ends the text
-    unsigned char byte = static_cast<unsigned char>(text[last]);
-    if (byte > 0x20 && byte != '.') break;
-    end = last;
+  // One pass from the start, since characters can only be told apart from
+  // there: the text ends after the last character that is not a single blank
+  // or dot (a double-byte character always stays).
+  std::size_t keep = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t next = cp932::NextChar(text, pos);
+    const unsigned char byte = static_cast<unsigned char>(text[pos]);
+    if (next - pos > 1 || (byte > 0x20 && byte != '.')) keep = next;
+    pos = next;
   }
-  return std::string(text.substr(0, end));
+  return std::string(text.substr(0, keep));
 }
 
 std::string EOleSysError::MessageFor(std::int32_t code, std::string_view system_text) {

@@ -162,6 +162,8 @@ TEST_F(MainWindowTest, ThePageTimeFieldTakesAnyTypedText) {
   PressKey(VK_HOME, {VK_SHIFT});
   TypeText("abc");
   EXPECT_TRUE(WaitUntil([&] { return Cp932TextOf(edit) == "abc"; }, 3s)) << Cp932TextOf(edit);
+  // Nor is its length limited (an edit control's own limit is 32,767).
+  EXPECT_GT(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFF);
   ExpectNoMessageBox();
   CloseExpectingCleanExit();
 }

@@ -322,6 +322,7 @@ void MainWindow::CreateControls() {
                                WS_TABSTOP | ES_AUTOHSCROLL, ScaledRect(528, 24, 25, 24),
                                kPageTimeFieldId, static_cast<HFONT>(fonts_->page_time.Get()));
   page_time_field_->Attach(page_time_field);
+  SendMessageW(page_time_field, EM_SETLIMITTEXT, 0, 0);  // no length limit: any text goes
   SetWindowSubclass(page_time_field, SelectAllOnFocus, 1, 0);
   HWND updown =
       child(button_panel_, 0, kUpDownClass, L"", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,

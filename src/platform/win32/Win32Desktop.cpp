@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace vimbrel::win32 {
 
 namespace {
@@ -25,7 +23,8 @@ WindowHandle Win32Desktop::ForegroundWindow() {
 bool Win32Desktop::HasClass(WindowHandle window, const char* class_name) {
   char name[256];
   int length = GetClassNameA(ToWindow(window), name, sizeof name);
-  return length > 0 && std::strcmp(name, class_name) == 0;
+  // Without regard to case, as FindWindowA finds a class.
+  return length > 0 && lstrcmpiA(name, class_name) == 0;
 }
 
 void Win32Desktop::RequestClose(WindowHandle window) {
