@@ -51,6 +51,13 @@ void StringGrid::SetCurrentCell(int col, int row) {
   Notify(GridChange::CurrentCell, col, row);
 }
 
+void StringGrid::SetMarkedRow(int row) {
+  if (row == marked_row_) return;
+  const int before = marked_row_;
+  marked_row_ = row;
+  Notify(GridChange::MarkedRow, 0, before);
+}
+
 void StringGrid::BeginUpdate() { ++update_depth_; }
 
 void StringGrid::EndUpdate() {

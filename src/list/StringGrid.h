@@ -9,8 +9,9 @@
 namespace vimbrel {
 
 // What a view of the grid is told. `Cell` names one cell; the others name the
-// whole grid (or, for `CurrentCell`, the cell that is now current).
-enum class GridChange { Cell, AllCells, RowCount, ColWidth, CurrentCell };
+// whole grid (or, for `CurrentCell`, the cell that is now current, and for
+// `MarkedRow`, the row that was marked before).
+enum class GridChange { Cell, AllCells, RowCount, ColWidth, CurrentCell, MarkedRow };
 
 class GridObserver {
  public:
@@ -53,6 +54,11 @@ class StringGrid {
   int Row() const { return row_; }
   void SetCurrentCell(int col, int row);
 
+  // The row that a running tour is working on, which the view marks; 0 when
+  // no tour runs. Only drawn: no cell, no current cell changes with it.
+  int MarkedRow() const { return marked_row_; }
+  void SetMarkedRow(int row);
+
   // Holds back change notifications; the outermost EndUpdate sends one
   // `AllCells` if any cell changed meanwhile.
   void BeginUpdate();
@@ -68,6 +74,7 @@ class StringGrid {
   std::array<int, kColCount> col_widths_;
   int col_ = 1;
   int row_ = 1;
+  int marked_row_ = 0;
   int update_depth_ = 0;
   bool changed_while_held_ = false;
   GridObserver* observer_ = nullptr;

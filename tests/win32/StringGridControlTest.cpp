@@ -1048,6 +1048,17 @@ TEST_F(StringGridControlTest, DrawsFixedCellsGridLinesAndTheUnfocusedCurrentCell
   EXPECT_EQ(PixelAt(300, RowTop(4) + 20), GetSysColor(COLOR_WINDOW));
   // The current cell shows selected while the grid has no focus.
   EXPECT_EQ(PixelAt(kColLeft[1] + 380, RowTop(1) + 20), GetSysColor(COLOR_HIGHLIGHT));
+  // The row a tour works on: its number cell in amber, and no other cell.
+  for (int marked : {3, 2, 0}) {
+    model_.SetMarkedRow(marked);
+    PumpFor(50);
+    for (int row = 1; row <= 3; ++row) {
+      EXPECT_EQ(PixelAt(kColLeft[0] + 30, RowTop(row) + 20),
+                row == marked ? RGB(255, 200, 64) : GetSysColor(COLOR_BTNFACE))
+          << "row " << row << " with row " << marked << " marked";
+      EXPECT_EQ(PixelAt(kColLeft[2] + 50, RowTop(row) + 20), GetSysColor(COLOR_WINDOW));
+    }
+  }
 }
 
 TEST_F(StringGridControlTest, DrawsCellText2PixelsInClippedToTheCellAndTheEditorShowsItThere) {

@@ -26,11 +26,15 @@ namespace {
 
 constexpr int kFirstCol = StringGrid::kFixedCols;  // first ordinary column
 constexpr int kFirstRow = StringGrid::kFixedRows;  // first data row
+constexpr int kNumberCol = 0;                      // the fixed column of row numbers
 constexpr int kTextOffset = 2;    // cell text: 2 px right of and below the top-left corner
 constexpr int kDividerReach = 2;  // a divider grabs this many pixels either side of its line
 constexpr UINT_PTR kEditorSubclassId = 1;
 constexpr int kEditorControlId = 1;
 constexpr COLORREF kLineColor = RGB(192, 192, 192);  // lines between ordinary cells
+// The number cell of the row a tour is working on: amber, a colour no system
+// scheme gives the current cell or a selection.
+constexpr COLORREF kTourRowColor = RGB(255, 200, 64);
 // Posted to itself: bring the scroll bar up to date with the row count. Row
 // count changes come in bursts (the list file loader adds rows one at a
 // time), and each SetScrollInfo redraws the bar.
@@ -642,6 +646,10 @@ void GridInfo::OnGridChanged(GridChange change, int col, int row) {
     case GridChange::CurrentCell:
       OnCurrentCellChanged(this, col, row);
       break;
+    case GridChange::MarkedRow:
+      if (row >= kFirstRow) InvalidateCell(this, kNumberCol, row);
+      if (model.MarkedRow() >= kFirstRow) InvalidateCell(this, kNumberCol, model.MarkedRow());
+      break;
   }
 }
 
@@ -668,24 +676,40 @@ bool FocusWithin(const GridInfo* info) {
   return focus != nullptr && (focus == info->hwnd || focus == info->editor);
 }
 
+// A small arrow at the right edge of a number cell, pointing at its row.
+void PaintTourArrow(HDC dc, const RECT& rect) {
+  const int size = std::min<int>((rect.bottom - rect.top) / 3, (rect.right - rect.left) / 4);
+  if (size < 2) return;
+  const int middle = (rect.top + rect.bottom) / 2;
+  const int tip = rect.right - 3;
+  const POINT arrow[] = {{tip - size, middle - size}, {tip, middle}, {tip - size, middle + size}};
+  const HGDIOBJ old_brush = SelectObject(dc, GetSysColorBrush(COLOR_BTNTEXT));
+  const HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+  Polygon(dc, arrow, 3);
+  SelectObject(dc, old_pen);
+  SelectObject(dc, old_brush);
+}
+
 void PaintCell(const GridInfo* info, HDC dc, int col, int row, const RECT& rect) {
   const bool fixed = !IsOrdinary(col, row);
   const bool selected =
       !fixed && col == info->model.Col() && row == info->model.Row() && !FocusWithin(info);
-  int back = COLOR_WINDOW;
+  const bool tour_row = col == kNumberCol && row >= kFirstRow && row == info->model.MarkedRow();
+  COLORREF back = GetSysColor(COLOR_WINDOW);
   int fore = COLOR_WINDOWTEXT;
   if (fixed) {
-    back = COLOR_BTNFACE;
+    back = tour_row ? kTourRowColor : GetSysColor(COLOR_BTNFACE);
     fore = COLOR_BTNTEXT;
   } else if (selected) {
-    back = COLOR_HIGHLIGHT;
+    back = GetSysColor(COLOR_HIGHLIGHT);
     fore = COLOR_HIGHLIGHTTEXT;
   }
-  SetBkColor(dc, GetSysColor(back));
+  SetBkColor(dc, back);
   SetTextColor(dc, GetSysColor(fore));
   const std::wstring text = WidenCp932(info->model.Cell(col, row));
   ExtTextOutW(dc, rect.left + kTextOffset, rect.top + kTextOffset, ETO_CLIPPED | ETO_OPAQUE, &rect,
               text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  if (tour_row) PaintTourArrow(dc, rect);
   if (fixed && rect.right - rect.left >= 2 && rect.bottom - rect.top >= 2) {
     RECT edge = rect;
     DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
