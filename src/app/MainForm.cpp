@@ -11,8 +11,9 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls)
     : Browser(services.automation),
       BrowserFrame(services.desktop, Grid),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, Browser,
-            BrowserFrame}),
-      services_(services) {}
+            BrowserFrame, *this}),
+      services_(services),
+      window_(controls.MainWindow) {}
 
 void MainForm::FormCreate() {
   static constexpr int kColWidths[] = {60, 400, 60, 60};
@@ -65,7 +66,25 @@ void MainForm::DeleteRowClick() {
   Modified = true;
 }
 
-void MainForm::TourClick() { Tour.TourClick(); }
+void MainForm::TourClick() {
+  // A click of the user's own: whatever the tour started by /tour ends in,
+  // the window stays open.
+  close_after_tour_ = false;
+  Tour.TourClick();
+}
+
+void MainForm::StartUnattendedTour() {
+  Tour.TourClick();
+  close_after_tour_ = true;
+}
+
+void MainForm::OnTourRowChanged(std::int32_t row) { Grid.SetMarkedRow(row); }
+
+void MainForm::OnTourFinished() {
+  if (!close_after_tour_) return;
+  close_after_tour_ = false;
+  window_.RequestClose();
+}
 
 void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }
 

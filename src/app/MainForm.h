@@ -24,8 +24,9 @@ struct FormServices {
   MessageBoxes& boxes;
 };
 
-// The controls of the main window that its handlers read or write.
+// The main window and the controls of it that its handlers read or write.
 struct FormControls {
+  Window& MainWindow;
   Button& TourButton;
   const TextField& PageTimeField;
 };
@@ -33,11 +34,15 @@ struct FormControls {
 // The main window's logic: the list, the unsaved-changes flags, the tour and
 // the browser, and one handler per event. Handlers raise errors; whoever
 // dispatches the event shows them in the error box.
-class MainForm {
+class MainForm final : private TourObserver {
  public:
   MainForm(const FormServices& services, const FormControls& controls);
 
   void FormCreate();
+  // Started with /tour, once the window is shown and idle: a tour as if the
+  // tour button had been clicked, and the window closes when that tour has
+  // gone past its last row by itself. A stop or a halt leaves it open.
+  void StartUnattendedTour();
   // Whether the window may close; may save first.
   bool FormCloseQuery();
   // The system asks whether the session may end: never asks the user.
@@ -59,8 +64,12 @@ class MainForm {
 
  private:
   Path ListFile() const;
+  void OnTourRowChanged(std::int32_t row) override;
+  void OnTourFinished() override;
 
   FormServices services_;
+  Window& window_;
+  bool close_after_tour_ = false;  // the running tour was started by /tour
 };
 
 }  // namespace vimbrel

@@ -27,6 +27,17 @@ class TextField {
   ~TextField() = default;
 };
 
+// The main window itself.
+class Window {
+ public:
+  // Asks the window to close as the user does, through its close query, once
+  // the handler running now has returned.
+  virtual void RequestClose() = 0;
+
+ protected:
+  ~Window() = default;
+};
+
 enum class BoxAnswer { Yes, No, Cancel, None };
 
 class MessageBoxes {

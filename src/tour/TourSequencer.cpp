@@ -22,7 +22,10 @@ constexpr int kAddressCol = 1;
 class TourSequencer::ChainStep {
  public:
   explicit ChainStep(TourSequencer& tour) : tour_(tour) { ++tour_.chain_depth_; }
-  ~ChainStep() { --tour_.chain_depth_; }
+  ~ChainStep() {
+    --tour_.chain_depth_;
+    tour_.ReportTourRow();
+  }
   ChainStep(const ChainStep&) = delete;
   ChainStep& operator=(const ChainStep&) = delete;
 
@@ -52,6 +55,7 @@ void TourSequencer::TourClick() {
     StopRequested = false;
     CurrentRow = 1;
     Arm(RowWaitTimer, kStepInterval);
+    ReportTourRow();
   } else {
     // The poll first: a stop that gets no timer leaves the button usable
     // instead of disabled with nothing left to enable it again.
@@ -81,6 +85,7 @@ void TourSequencer::RowWaitElapsed() {
   }
   if (CurrentRow >= parts_.grid.RowCount()) {
     parts_.tour_button.SetCaption(texts::kTourIdle);
+    parts_.observer.OnTourFinished();
     return;
   }
   // Read once, here: opening the browser lets other handlers edit the grid.
@@ -141,6 +146,13 @@ std::uint32_t TourSequencer::PageDisplayInterval() const {
     throw EConvertError(cp932::FormatInt(texts::kErrorPageTimeRange, seconds));
   }
   return static_cast<std::uint32_t>(seconds) * 1000u;
+}
+
+void TourSequencer::ReportTourRow() noexcept {
+  const std::int32_t row = ChainHalted() ? 0 : CurrentRow;
+  if (row == reported_row_) return;
+  reported_row_ = row;
+  parts_.observer.OnTourRowChanged(row);
 }
 
 bool TourSequencer::ChainHalted() const {

@@ -12,6 +12,20 @@ class Button;
 class StringGrid;
 class TextField;
 
+// What the tour tells its window. Called as a handler of the tour ends, also
+// when an error is on its way out of it, so neither may raise.
+class TourObserver {
+ public:
+  // The row the tour is working on: CurrentRow while a tour runs, 0 once it
+  // is idle, its stop has been taken, or it has halted.
+  virtual void OnTourRowChanged(std::int32_t row) = 0;
+  // The tour went past the last row and is idle again, by itself.
+  virtual void OnTourFinished() = 0;
+
+ protected:
+  ~TourObserver() = default;
+};
+
 // Walks the data rows of the list on six timers. For each row: open its
 // address, wait the page display time, bring the browser to the front, send
 // the row's keys, wait again, quit the browser, close the frames left, and go
@@ -25,6 +39,7 @@ class TourSequencer {
     const StringGrid& grid;
     BrowserSession& browser;
     BrowserWindow& browser_window;
+    TourObserver& observer;
   };
   explicit TourSequencer(const Parts& parts);
 
@@ -60,9 +75,12 @@ class TourSequencer {
   // No chain timer will tick and no chain handler is running: the tour was
   // halted by an error.
   bool ChainHalted() const;
+  // Tells the observer the row the tour now works on, when that changed.
+  void ReportTourRow() noexcept;
 
   Parts parts_;
   int chain_depth_ = 0;
+  std::int32_t reported_row_ = 0;
 };
 
 }  // namespace vimbrel

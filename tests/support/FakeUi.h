@@ -28,6 +28,12 @@ class FakeTextField final : public TextField {
   std::string text;
 };
 
+class FakeWindow final : public Window {
+ public:
+  void RequestClose() override { ++close_requests; }
+  int close_requests = 0;
+};
+
 // Records every box; questions take their answers from a queue (Cancel when it
 // is empty, so that a forgotten answer never closes anything).
 class FakeMessageBoxes final : public MessageBoxes {

@@ -50,9 +50,11 @@ class FormHarness {
   FakeDesktop desktop;
   FakeAutomation automation;
   FakeMessageBoxes boxes;
+  FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
-  MainForm form{{files, timers, desktop, automation, boxes}, {tour_button, page_time_field}};
+  MainForm form{{files, timers, desktop, automation, boxes},
+                {window, tour_button, page_time_field}};
 };
 
 }  // namespace vimbrel::testing

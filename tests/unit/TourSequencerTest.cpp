@@ -656,5 +656,46 @@ TEST(TourSequencer, TwoToursNeverOverlap) {
   }
 }
 
+// The grid marks the row the tour works on; a tour started from the command
+// line closes the window when it goes past its last row by itself, and only
+// then.
+TEST(TourSequencer, MarksItsRowAndClosesTheWindowOnlyAfterAnUnattendedTourEndsByItself) {
+  const struct {
+    const char* name;
+    std::function<void(TourRig&)> meanwhile;
+    int close_requests;
+  } cases[] = {
+      {"to the end of the list",
+       [](TourRig& rig) {
+         ASSERT_TRUE(rig.RunUntilArmed("CloseWaitTimer"));
+         EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 1);
+         ASSERT_TRUE(rig.RunUntilArmed("KeysWaitTimer"));
+         EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 2);
+       },
+       1},
+      {"stopped by the user", [](TourRig& rig) { rig.Click(); }, 0},
+      {"halted", [](TourRig& rig) { rig.h.page_time_field.text = "abc"; }, 0},
+      {"stopped, then toured again by the user",
+       [](TourRig& rig) {
+         rig.Click();
+         rig.RunToEnd();
+         rig.Click();
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig;
+    rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
+    rig.h.Dispatch([&rig] { rig.h.form.StartUnattendedTour(); });
+    EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 1);
+    c.meanwhile(rig);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.h.window.close_requests, c.close_requests);
+    EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 0);
+    EXPECT_FALSE(rig.h.form.Modified);
+  }
+}
+
 }  // namespace
 }  // namespace vimbrel
