@@ -30,8 +30,9 @@ std::string Readable(const std::string& cp932) {
   return utf8;
 }
 
-RunningProgram& ProgramTest::Start(std::optional<WORD> show_command) {
-  program_.emplace(folder_.ProgramPath(), show_command);
+RunningProgram& ProgramTest::Start(std::optional<WORD> show_command,
+                                   const std::wstring& arguments) {
+  program_.emplace(folder_.ProgramPath(), show_command, arguments);
   return *program_;
 }
 

@@ -24,7 +24,8 @@ class ProgramTest : public ::testing::Test {
  protected:
   explicit ProgramTest(const FolderLayout& layout = {}) : folder_(layout) {}
 
-  RunningProgram& Start(std::optional<WORD> show_command = std::nullopt);
+  RunningProgram& Start(std::optional<WORD> show_command = std::nullopt,
+                        const std::wstring& arguments = L"");
   RunningProgram& Program() { return *program_; }
 
   // Clicks "リスト保存" and returns the bytes it wrote. A list file that is

@@ -16,6 +16,8 @@ TEST_F(StartupTest, WithoutListFileShowsTheStartupGridAndSavesIt) {
   EXPECT_EQ(GetWindow(main, GW_OWNER), program.ApplicationWindow());
   ExpectNoMessageBox();
   program.Screenshot(L"main-window-empty");
+  // Started without /tour, no tour starts.
+  EXPECT_EQ(Cp932TextOf(program.Control(ui::kTourButton, ui::kButtonClass)), texts::kTourIdle);
 
   EXPECT_EQ(SaveWithButton(), StartupListBytes());
   EXPECT_EQ(folder_.Entries(), (std::vector<std::wstring>{L"vimbrel.dat", L"vimbrel.exe"}));
@@ -25,10 +27,12 @@ TEST_F(StartupTest, WithoutListFileShowsTheStartupGridAndSavesIt) {
 TEST_F(StartupTest, TheWorkedExampleIsSavedBackByteForByte) {
   ASSERT_EQ(WorkedExampleBytes().size(), 83u);
   folder_.WriteListFile(WorkedExampleBytes());
-  RunningProgram& program = Start();
+  // An argument the program does not know is ignored.
+  RunningProgram& program = Start(std::nullopt, L"/tours");
   program.MainWindow();
   ExpectNoMessageBox();
   program.Screenshot(L"main-window-loaded");
+  EXPECT_EQ(Cp932TextOf(program.Control(ui::kTourButton, ui::kButtonClass)), texts::kTourIdle);
 
   EXPECT_EQ(SaveWithButton(), WorkedExampleBytes());
   CloseExpectingCleanExit();

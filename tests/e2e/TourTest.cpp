@@ -16,14 +16,16 @@ constexpr std::initializer_list<const char*> kRowEvents = {"invoke Navigate", "i
 
 class TourTest : public BrowserTourTest {};
 
+// Row 2's empty item leaves a single space in its address; row 3 has nothing
+// after its number, so its address and both counts are empty.
+const char kThreeRows[] =
+    "No,URL,タブ数,逆タブ数\r\n"
+    "1,page1.htm,2,0\r\n"
+    "2,,0,1\r\n"
+    "3\r\n";
+
 TEST_F(TourTest, VisitsEveryRowWithItsKeysAndEndsByItself) {
-  // Row 2's empty item leaves a single space in its address; row 3 has
-  // nothing after its number, so its address and both counts are empty.
-  const std::string list = Sjis(
-      "No,URL,タブ数,逆タブ数\r\n"
-      "1,page1.htm,2,0\r\n"
-      "2,,0,1\r\n"
-      "3\r\n");
+  const std::string list = Sjis(kThreeRows);
   folder_.WriteListFile(list);
   Start().MainWindow();
   SetPageTime("1");
@@ -54,6 +56,39 @@ TEST_F(TourTest, VisitsEveryRowWithItsKeysAndEndsByItself) {
   // A tour changes nothing in the list: closing asks nothing.
   CloseExpectingCleanExit();
   EXPECT_EQ(folder_.ReadListFile(), list);
+}
+
+// Started with /tour (in any case), the tour runs as if clicked, and the
+// program ends when the tour has gone past its last row.
+TEST_F(TourTest, StartedWithTourItRunsByItselfAndTheProgramEnds) {
+  const std::string list = Sjis(kThreeRows);
+  folder_.WriteListFile(list);
+  Start(std::nullopt, L"-TOUR");
+  // In front for a moment during the first page display time (6 seconds), to
+  // show the row the tour is working on marked in the grid.
+  ASSERT_TRUE(WaitUntilNavigated());
+  Program().Activate();
+  Program().Screenshot(L"tour-row-marked");
+  SetWindowTextW(Program().Control(ui::kPageTimeEdit, ui::kEditClass), L"1");
+
+  EXPECT_TRUE(WaitUntil([&] { return Program().HasExited(); }, 40s));
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  EXPECT_EQ(BrowserLog({"activate"}),
+            (std::vector<std::string>{"activate link2", "activate link4", "activate none"}));
+  EXPECT_FALSE(AnyBrowserFrame());
+  EXPECT_EQ(folder_.ReadListFile(), list);
+}
+
+TEST_F(TourTest, StartedWithTourAHaltLeavesTheProgramOpenWithItsBox) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,0,1x\r\n"));
+  Start(std::nullopt, L"/tour");
+  MessageBoxView box = Program().WaitForMessageBox();
+  EXPECT_EQ(box.Text(), Sjis("'01x' は整数ではありません."));
+  box.Press(IDOK);
+  Sleep(1500);
+  EXPECT_FALSE(Program().HasExited());
+  EXPECT_EQ(TourCaption(), texts::kTourRunning);
+  CloseExpectingCleanExit();
 }
 
 // When during a row the stop is asked for: the row is finished all the same.

@@ -14,8 +14,8 @@ TEST(Win32Desktop, TellsAFrameClassWithoutRegardToCase) {
   window_class.hInstance = GetModuleHandleW(nullptr);
   window_class.lpszClassName = L"ieframe";
   ASSERT_NE(RegisterClassW(&window_class), 0);
-  HWND frame = CreateWindowW(L"ieframe", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                             nullptr, window_class.hInstance, nullptr);
+  HWND frame = CreateWindowW(L"ieframe", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                             window_class.hInstance, nullptr);
   ASSERT_NE(frame, nullptr);
   Win32Desktop desktop({});
   const auto handle = reinterpret_cast<WindowHandle>(frame);

@@ -1,5 +1,6 @@
 #include "app/win32/Application.h"
 
+#include <utility>
 #include <vector>
 
 #include "app/ErrorBox.h"
@@ -71,7 +72,7 @@ void Application::SetTitle(std::string_view title) {
   SetWindowTextW(window_, WidenCp932(title).c_str());
 }
 
-void Application::Run(int show_command) {
+void Application::Run(int show_command, std::function<void()> when_idle) {
   if (main_window_ != nullptr) {
     // The taskbar entry appears without taking the first ShowWindow, which
     // the system may replace with the show command the program was started
@@ -95,6 +96,13 @@ void Application::Run(int show_command) {
   }
   MSG message;
   while (!terminated_) {
+    if (when_idle && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      CallGuarded(Errors(), 0, [idle = std::exchange(when_idle, nullptr)] {
+        idle();
+        return LRESULT{0};
+      });
+      continue;
+    }
     BOOL result = GetMessageW(&message, nullptr, 0, 0);
     if (result <= 0) break;
     Dispatch(message);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <string_view>
 
 #include "platform/Ui.h"
@@ -30,8 +31,9 @@ class Application {
   HWND MainWindow() const { return main_window_; }
 
   // Shows the main window as `show_command` asks, then dispatches messages
-  // until the program is told to end.
-  void Run(int show_command);
+  // until the program is told to end. `when_idle`, if any, runs once inside
+  // the error guard, the first time no message is waiting after the show.
+  void Run(int show_command, std::function<void()> when_idle = {});
   // Handles every message waiting in the queue, then returns. A quit request
   // met here ends the loop once control is back in Run.
   void ProcessMessages();

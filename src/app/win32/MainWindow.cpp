@@ -26,6 +26,9 @@ enum ControlId : int {
   kContactFieldId = 108,
 };
 
+// Posted by RequestClose: the window closes once the handler asking has returned.
+constexpr UINT kCloseRequestMessage = WM_APP + 1;
+
 // The layout at 96 dots per inch with a text height of 12.
 constexpr int kClientWidth = 612;
 constexpr int kClientHeight = 305;
@@ -183,7 +186,7 @@ MainWindow::MainWindow(Application& application, const Services& services)
       page_time_field_(std::make_unique<EditControl>()) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_},
-      FormControls{*tour_button_, *page_time_field_});
+      FormControls{*this, *tour_button_, *page_time_field_});
 }
 
 MainWindow::~MainWindow() {
@@ -336,6 +339,14 @@ void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
   form_->CellEdited(col, row, value);
 }
 
+void MainWindow::RequestClose() { PostMessageW(window_, kCloseRequestMessage, 0, 0); }
+
+void MainWindow::OnCloseRequest() {
+  // While a box is up the user is at the program: it stays open for them.
+  if (!IsWindowEnabled(window_)) return;
+  if (form_->FormCloseQuery()) DestroyWindow(window_);
+}
+
 void MainWindow::OnCommand(WORD id, WORD code) {
   // Enter and Esc (IDOK, IDCANCEL) press no button.
   static constexpr void (MainForm::*kClicks[])() = {
@@ -402,6 +413,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_CLOSE:
       if (form_->FormCloseQuery()) DestroyWindow(window_);
+      return 0;
+    case kCloseRequestMessage:
+      OnCloseRequest();
       return 0;
     case WM_QUERYENDSESSION:
       return form_->EndSessionQuery() ? TRUE : FALSE;

@@ -15,7 +15,7 @@ namespace vimbrel::win32 {
 // The main window on the screen: its controls laid out as the layout
 // table gives them (scaled for the screen and font), with every message
 // passed to the handlers of MainForm inside the error guard.
-class MainWindow final : private StringGridEvents {
+class MainWindow final : private StringGridEvents, private Window {
  public:
   struct Services {
     Files& files;
@@ -45,6 +45,8 @@ class MainWindow final : private StringGridEvents {
   void OnActivate(WORD state);
   LRESULT OnControlColor(HDC dc, HWND control);
   void OnSetEditText(int col, int row, const std::string& value) override;
+  void RequestClose() override;
+  void OnCloseRequest();
 
   void CreateControls();
   int Scale(int value) const { return MulDiv(value, text_height_, 12); }
