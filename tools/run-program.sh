@@ -29,6 +29,7 @@ echo "run: starting the $build program, $program$why"
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   # A prefix of its own, so that a tour by hand never meets the test browser.
   export VIMBREL_WINEPREFIX=$root/build/wine/$build/run-prefix
+  mkdir -p "$root/build/wine/$build"
   if [[ ! -f $VIMBREL_WINEPREFIX/.vimbrel-ready ]]; then
     echo "run: preparing a Wine prefix in $VIMBREL_WINEPREFIX (once)"
     "$root/tools/wine-run.sh" "$build" wineboot -i >"$root/build/wine/$build/run-wineboot.log" 2>&1 ||
