@@ -1,6 +1,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/win32/Application.h"
 #include "app/win32/MainWindow.h"
 #include "platform/Texts.h"
