@@ -30,6 +30,9 @@ if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   # A prefix of its own, so that a tour by hand never meets the test browser.
   export VIMBREL_WINEPREFIX=$root/build/wine/$build/run-prefix
   mkdir -p "$root/build/wine/$build"
+  # Its wineserver goes with the script, however that ends.
+  WINE_SESSION_PREFIXES+=("$VIMBREL_WINEPREFIX")
+  trap wine_session_stop EXIT
   if [[ ! -f $VIMBREL_WINEPREFIX/.vimbrel-ready ]]; then
     echo "run: preparing a Wine prefix in $VIMBREL_WINEPREFIX (once)"
     "$root/tools/wine-run.sh" "$build" wineboot -i >"$root/build/wine/$build/run-wineboot.log" 2>&1 ||
