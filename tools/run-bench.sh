@@ -11,10 +11,8 @@ source "$root/tools/wine-session.sh"
 trap wine_session_stop EXIT
 wine_builds_to_run
 build=${WINE_BUILDS[0]}
-declare -A tree=([i686]=windows [x86_64]=win64)
-declare -A folder=([i686]=win32 [x86_64]=win64)
-make --no-print-directory -C "$root" "${tree[$build]}"
-bin=$root/build/${folder[$build]}
+make --no-print-directory -C "$root" "win-$build"
+bin=${WINE_BUILD_TREE[$build]}
 echo "== Wine, the $build program: start-up and scrolling =="
 [[ $build == i686 ]] || echo "   (the 32-bit program was not run: ${WINE_BUILDS_NOT_RUN[0]#i686: not run: })"
 wine_session_start "$root/build/wine"

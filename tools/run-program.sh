@@ -13,6 +13,7 @@ fail() {
   exit 1
 }
 
+trap wine_session_stop EXIT
 wine_builds_to_run 2>/dev/null ||
   fail "no Windows build can run here (${WINE_BUILDS_NOT_RUN[*]}); check VIMBREL_WINE_ARCHS and that Wine is installed (make deps)"
 build=${WINE_BUILDS[0]}
@@ -21,35 +22,23 @@ why=""
 
 make --no-print-directory -C "$root" "program-$build" ||
   fail "building the $build program failed; see the compiler's messages above, or try 'make clean' and 'make run'"
-declare -A tree=([i686]=win32 [x86_64]=win64)
-program=$root/build/${tree[$build]}/src/app/win32/vimbrel.exe
+program=${WINE_BUILD_TREE[$build]}/src/app/win32/vimbrel.exe
 [[ -f $program ]] || fail "$program was not built; try 'make clean' and 'make run'"
 echo "run: starting the $build program, $program$why"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   # A prefix of its own, so that a tour by hand never meets the test browser.
-  export VIMBREL_WINEPREFIX=$root/build/wine/$build/run-prefix
-  mkdir -p "$root/build/wine/$build"
-  # Its wineserver goes with the script, however that ends.
-  WINE_SESSION_PREFIXES+=("$VIMBREL_WINEPREFIX")
-  trap wine_session_stop EXIT
-  if [[ ! -f $VIMBREL_WINEPREFIX/.vimbrel-ready ]]; then
-    echo "run: preparing a Wine prefix in $VIMBREL_WINEPREFIX (once)"
-    "$root/tools/wine-run.sh" "$build" wineboot -i >"$root/build/wine/$build/run-wineboot.log" 2>&1 ||
-      fail "Wine could not make a prefix in $VIMBREL_WINEPREFIX (see build/wine/$build/run-wineboot.log); try 'rm -rf $VIMBREL_WINEPREFIX'"
-    cp -n /usr/share/wine/fonts/* "$VIMBREL_WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    touch "$VIMBREL_WINEPREFIX/.vimbrel-ready"
-  fi
+  wine_prefix_use "$build" "$root/build/wine" on-display ||
+    fail "Wine could not prepare its $build prefix; try 'rm -rf build/wine/$build/run-prefix' and 'make run'"
   "$root/tools/wine-run.sh" "$build" "$program" ||
-    fail "the program ended with status $?; try 'rm -rf $VIMBREL_WINEPREFIX' and 'make run'"
+    fail "the program ended with status $?; try 'rm -rf build/wine/$build/run-prefix' and 'make run'"
   exit 0
 fi
 
-trap wine_session_stop EXIT
 wine_session_start "$root/build/wine" 2>/dev/null ||
   fail "Xvfb did not start (see build/wine/xvfb.log); check that xvfb is installed (make deps)"
 wine_prefix_use "$build" "$root/build/wine" ||
-  fail "Wine could not prepare its $build prefix (see build/wine/$build/wineboot.log); try 'rm -rf build/wine' and 'make run'"
+  fail "Wine could not prepare its $build prefix (see build/wine/$build/prefix-wineboot.log); try 'rm -rf build/wine' and 'make run'"
 log=$root/build/wine/$build/run.log
 "$root/tools/wine-run.sh" "$build" "$program" >"$log" 2>&1 &
 shots=$root/build/screenshots

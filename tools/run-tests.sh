@@ -10,7 +10,6 @@ logs=$build/test-logs
 mkdir -p "$logs"
 status=0
 summary=()
-declare -A tree=([i686]=$build/win32 [x86_64]=$build/win64)
 
 # --- native ---
 if ctest --test-dir "$build/native" --output-on-failure -j2 >"$logs/native.log" 2>&1; then :; else status=1; fi
@@ -66,7 +65,7 @@ run_windows_suites() {
   mkdir -p "$shots"
   rm -f "$shots"/*.bmp "$shots"/*.png
   local result=0
-  if ctest --test-dir "${tree[$arch]}" --output-on-failure -V >"$log" 2>&1; then :; else
+  if ctest --test-dir "${WINE_BUILD_TREE[$arch]}" --output-on-failure -V >"$log" 2>&1; then :; else
     result=1
     grep -E '^\s*[0-9]+: ' "$log" | grep -E 'FAILED|Failure|error' | head -n 40
   fi

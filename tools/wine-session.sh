@@ -6,7 +6,8 @@
 #                                WINE_BUILDS_NOT_RUN (one line per build left
 #                                out, with the reason)
 #   wine_session_start DIR       Xvfb on a free display; stops it on exit
-#   wine_prefix_use BUILD DIR    WINEPREFIX for BUILD under DIR, made once
+#   wine_prefix_use BUILD DIR [on-display]
+#                                WINEPREFIX for BUILD under DIR, made once
 #   wine_session_stop            every wineserver started here, then Xvfb
 #
 # BUILD is i686 (the 32-bit program) or x86_64 (the 64-bit one).
@@ -14,6 +15,8 @@
 # VIMBREL_WINE_ARCHS=x86_64 runs the 64-bit way only, on any machine.
 
 WINE_SESSION_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Where each build's tree is (the Makefile's WIN_TREE_*).
+declare -A WINE_BUILD_TREE=([i686]=$WINE_SESSION_ROOT/build/win32 [x86_64]=$WINE_SESSION_ROOT/build/win64)
 WINE_SESSION_PREFIXES=()
 WINE_SESSION_XVFB=
 
@@ -82,19 +85,24 @@ wine_session_start() {
 }
 
 # Makes BUILD's prefix under DIR the current one, creating it when it is new.
+# The tests' prefix (DIR/BUILD/prefix) has a Wine virtual desktop; with
+# "on-display", the prefix for the user's own display (DIR/BUILD/run-prefix)
+# has none.
 wine_prefix_use() {
-  local build=$1 dir
+  local build=$1 dir name=prefix
+  [[ ${3:-} == on-display ]] && name=run-prefix
   mkdir -p "$2/$build"
   dir=$(cd "$2/$build" && pwd)
   export VIMBREL_WINE_ARCH=$build
-  export VIMBREL_WINEPREFIX=$dir/prefix
+  export VIMBREL_WINEPREFIX=$dir/$name
   export WINEPREFIX=$VIMBREL_WINEPREFIX
   [[ " ${WINE_SESSION_PREFIXES[*]} " == *" $WINEPREFIX "* ]] || WINE_SESSION_PREFIXES+=("$WINEPREFIX")
   [[ -f $WINEPREFIX/.vimbrel-ready ]] && return 0
+  echo "wine: preparing the $build prefix $WINEPREFIX (once)" >&2
   local run=("$WINE_SESSION_ROOT/tools/wine-run.sh" "$build")
   rm -rf "$WINEPREFIX"
-  "${run[@]}" wineboot -i >"$dir/wineboot.log" 2>&1 && wineserver -w || {
-    echo "Wine could not make its $build prefix in $WINEPREFIX (see $dir/wineboot.log)" >&2
+  "${run[@]}" wineboot -i >"$dir/$name-wineboot.log" 2>&1 && wineserver -w || {
+    echo "Wine could not make its $build prefix in $WINEPREFIX (see $dir/$name-wineboot.log)" >&2
     return 1
   }
   # Wine's own fonts (Marlett draws the frame buttons), which this Wine does
@@ -102,12 +110,15 @@ wine_prefix_use() {
   cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # A virtual desktop: Wine then draws the window frames itself and keeps the
   # foreground and keyboard focus to itself, whatever the X server does.
-  "${run[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
-    "${run[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 &&
-    wineserver -w && touch "$WINEPREFIX/.vimbrel-ready" || {
-    echo "Wine could not set up its $build prefix in $WINEPREFIX" >&2
-    return 1
-  }
+  if [[ $name == prefix ]]; then
+    "${run[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+      "${run[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 &&
+      wineserver -w || {
+      echo "Wine could not set up its $build prefix in $WINEPREFIX" >&2
+      return 1
+    }
+  fi
+  touch "$WINEPREFIX/.vimbrel-ready"
 }
 
 # Stops the wineserver of every prefix used here (with every program still
