@@ -25,7 +25,8 @@ class InputFile {
 // Destroying an uncommitted one removes what was written and leaves the file
 // as it was. Where the file may be written but not replaced (another program
 // holds it without letting it be replaced, the folder takes no new file), it
-// is written in place instead, as a plain save does.
+// is written in place instead, as a plain save does, and a failure there puts
+// the old content back.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;

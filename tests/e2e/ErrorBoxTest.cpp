@@ -24,7 +24,7 @@ class HeldListFileTest : public ProgramTest {};
 
 TEST_F(HeldListFileTest, FailsToLoadAndToSaveUntilTheOtherProgramLetsGo) {
   folder_.WriteListFile(WorkedExampleBytes());
-  win32::FileHandle other_program = folder_.HoldListFileForWriting();
+  win32::FileHandle other_program = folder_.HoldListFile();
   RunningProgram& program = Start();
 
   MessageBoxView box = program.WaitForMessageBox();
@@ -61,7 +61,7 @@ void PrintTo(const SaveError& error, std::ostream* out) { *out << error.name; }
 
 class SaveErrorTest : public ProgramTest, public ::testing::WithParamInterface<SaveError> {
  public:
-  void HoldListFile() { other_program_ = folder_.HoldListFileForWriting(); }
+  void HoldListFile() { other_program_ = folder_.HoldListFile(); }
   void MakeListFileReadOnly() { folder_.SetListFileReadOnly(); }
   void PutFolderInListFilesPlace() {
     folder_.RemoveListFile();
@@ -131,10 +131,12 @@ class FullDiskTest : public ProgramTest {
     if (SmallDrive().empty()) GTEST_SKIP() << "no small drive mapped";
   }
 
-  // A file beside the program that takes all the space left.
-  void FillTheDisk() {
-    win32::FileHandle filler(CreateFileW((folder_.Folder() + L"\\filler").c_str(), GENERIC_WRITE, 0,
-                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::wstring FillerPath() const { return folder_.Folder() + L"\\filler"; }
+
+  // A file beside the program that takes all the space left but `room`.
+  void FillTheDisk(LONGLONG room = 0) {
+    win32::FileHandle filler(CreateFileW(FillerPath().c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(filler.Valid());
     const std::string block(4096, 'f');
     DWORD written = block.size();
@@ -144,6 +146,11 @@ class FullDiskTest : public ProgramTest {
         break;
       }
     }
+    if (room == 0) return;
+    LARGE_INTEGER back{};
+    back.QuadPart = -room;
+    ASSERT_TRUE(SetFilePointerEx(filler.Get(), back, nullptr, FILE_END) &&
+                SetEndOfFile(filler.Get()));
   }
 };
 
@@ -172,6 +179,38 @@ TEST_F(FullDiskTest, ASaveThatDoesNotFitKeepsTheOldListAndTheChanges) {
   CloseExpectingPrompt().Press(IDNO);
   EXPECT_EQ(program.WaitForExitCode(), 0u);
   EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+}
+
+// A viewer follows the list: it may be written, not replaced. The disk has
+// room for the new list beside it but not for the list grown in place.
+TEST_F(FullDiskTest, ASaveBesideAViewerThatDoesNotFitInPlaceKeepsTheOldList) {
+  std::string list = Sjis("No,URL,タブ数,逆タブ数\r\n");
+  for (int row = 1; row <= 1500; ++row) {
+    list += std::to_string(row) + ",http://example.com/page" + std::to_string(row) + ".htm,1,2\r\n";
+  }
+  folder_.WriteListFile(list);
+  RunningProgram& program = Start();
+  program.MainWindow();
+  ExpectNoMessageBox();
+  folder_.WriteListFile(WorkedExampleBytes());
+  win32::FileHandle viewer = folder_.HoldListFile(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  FillTheDisk(static_cast<LONGLONG>(list.size() * 3 / 2));
+  const std::vector<std::wstring> entries = folder_.Entries();
+
+  MessageBoxView box = ClickExpectingBox(ui::kSaveButton);
+  ExpectErrorBox(program, box, "I/O エラー (112)");
+  box.Press(IDOK);
+  EXPECT_EQ(folder_.ReadListFile(), WorkedExampleBytes());
+  EXPECT_EQ(folder_.Entries(), entries);
+
+  // With room made and the viewer gone, the save goes through.
+  viewer.Reset();
+  ASSERT_TRUE(DeleteFileW(FillerPath().c_str()));
+  program.ClickButton(ui::kSaveButton);
+  EXPECT_TRUE(WaitUntil([&] { return folder_.ReadListFile() == list; }, 10s));
+  ExpectNoMessageBox();
+  EXPECT_EQ(folder_.Entries(), (std::vector<std::wstring>{L"vimbrel.dat", L"vimbrel.exe"}));
+  CloseExpectingCleanExit();
 }
 
 }  // namespace

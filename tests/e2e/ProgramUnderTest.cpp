@@ -80,11 +80,10 @@ void ProgramFolder::SetListFileReadOnly() const {
   }
 }
 
-win32::FileHandle ProgramFolder::HoldListFileForWriting() const {
-  win32::FileHandle held(CreateFileW(Extended(ListFilePath()).c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-  if (!held.Valid()) Fail("cannot open the list file for writing");
+win32::FileHandle ProgramFolder::HoldListFile(DWORD access, DWORD sharing) const {
+  win32::FileHandle held(CreateFileW(Extended(ListFilePath()).c_str(), access, sharing, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held.Valid()) Fail("cannot open the list file");
   return held;
 }
 

@@ -76,9 +76,11 @@ class ProgramFolder {
   bool HasListFile() const;
   void RemoveListFile() const;
   void SetListFileReadOnly() const;
-  // Opens the list file for writing as another program would, sharing it
-  // for reading only; it stays so until the handle is closed.
-  win32::FileHandle HoldListFileForWriting() const;
+  // Opens the list file as another program would, until the handle is
+  // closed: for writing, sharing it for reading only, unless told otherwise
+  // (a viewer that follows it reads it and shares reading and writing).
+  win32::FileHandle HoldListFile(DWORD access = GENERIC_WRITE,
+                                 DWORD sharing = FILE_SHARE_READ) const;
   // Names in the program's folder, sorted.
   std::vector<std::wstring> Entries() const;
 

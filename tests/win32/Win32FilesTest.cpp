@@ -109,10 +109,12 @@ TEST_F(Win32FilesTest, AnUncommittedSaveLeavesTheOldFileAndNoTemporaryFile) {
 
 // Saves that writing the file in place allowed: beside a viewer that follows
 // the file (it lets others write it but not replace it), and after a save
-// that was killed before it could put its new content in place.
+// that was killed before it could put its new content in place. A file of the
+// user's own with a name like the saves' stays.
 TEST_F(Win32FilesTest, SavesInPlaceWhereTheListCannotBeReplacedAndLeavesNoTemporaryFile) {
   folder.Write(list, "old\r\n");
   folder.Write(folder.Child(u"app.dat.~4242-1.tmp"), "killed\r\n");
+  folder.Write(folder.Child(u"app.dat.~old.tmp"), "mine\r\n");
   FileHandle viewer(CreateFileW(ExtendedLengthPath(list).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
@@ -124,7 +126,23 @@ TEST_F(Win32FilesTest, SavesInPlaceWhereTheListCannotBeReplacedAndLeavesNoTempor
   grid = GridOf({"newer", "1"});
   EXPECT_EQ(ErrorCodeOf([&] { SaveListFile(files, grid, list); }), 0);
   EXPECT_EQ(folder.Read(list), "newer,,,\r\n1,,,\r\n");
-  EXPECT_EQ(folder.Entries(), std::vector<std::wstring>{L"app.dat"});
+  EXPECT_EQ(folder.Entries(), (std::vector<std::wstring>{L"app.dat", L"app.dat.~old.tmp"}));
+}
+
+// Only where the list or its folder may be written but not replaced; any
+// other failure is the save's and leaves the old list.
+TEST(Win32FilesSave, WritesInPlaceOnlyWhereTheListCannotBeReplaced) {
+  const std::pair<DWORD, bool> cases[] = {
+      {ERROR_ACCESS_DENIED, true},     {ERROR_SHARING_VIOLATION, true},
+      {ERROR_LOCK_VIOLATION, true},    {ERROR_DISK_FULL, false},
+      {ERROR_HANDLE_DISK_FULL, false}, {1295 /* disk quota exceeded */, false},
+      {ERROR_NOT_ENOUGH_QUOTA, false}, {ERROR_NETNAME_DELETED, false},
+      {ERROR_BAD_NETPATH, false},      {ERROR_FILE_EXISTS, false},
+      {ERROR_ALREADY_EXISTS, false},   {ERROR_WRITE_FAULT, false},
+  };
+  for (const auto& [error, in_place] : cases) {
+    EXPECT_EQ(SaveWritesInPlaceAfter(error), in_place) << error;
+  }
 }
 
 TEST_F(Win32FilesTest, ReplacingKeepsTheOldFilesAttributes) {

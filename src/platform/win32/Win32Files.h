@@ -12,7 +12,16 @@ class Win32Files final : public Files {
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;
+
+ private:
+  unsigned temp_files_made_ = 0;
 };
+
+// Whether a save whose new file could not be made beside the list, or not
+// renamed over it, writes the list in place instead: the list or its folder
+// may be written but not replaced (access denied, a sharing or lock
+// violation). Any other error fails the save and leaves the old list.
+bool SaveWritesInPlaceAfter(unsigned long error);
 
 // `path` in the form the wide API takes beyond MAX_PATH: "\\?\C:\..." or
 // "\\?\UNC\server\share\..."; relative and already extended paths unchanged.
