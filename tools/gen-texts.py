@@ -44,6 +44,7 @@ TEXTS = [
     ("kErrorNotAnInteger", "'%s' は整数ではありません"),
     ("kErrorNoTimer", "タイマーを取得できません"),
     ("kErrorPageTimeRange", "ページ表示時間 %d 秒は 1 から 2147483 秒までの範囲にありません"),
+    ("kErrorNoListToTour", "巡回リスト '%s' が見つからないので巡回しません"),
     # Automation
     ("kErrorNotAnObject", "バリアントはオートメーション オブジェクトを参照していません"),
     ("kErrorUnknownMember", "メソッド '%s' はオートメーション オブジェクトでサポートしていません"),

@@ -3,6 +3,8 @@
 #include "list/ListEditing.h"
 #include "list/ListFile.h"
 #include "list/RowText.h"
+#include "platform/Cp932.h"
+#include "platform/Exception.h"
 #include "platform/Texts.h"
 
 namespace vimbrel {
@@ -47,7 +49,8 @@ bool MainForm::EndSessionQuery() {
 }
 
 void MainForm::LoadListClick() {
-  LoadListFile(services_.files, Grid, ListFile());
+  list_load_ = ListLoad::Failed;
+  list_load_ = LoadListFile(services_.files, Grid, ListFile()) ? ListLoad::Read : ListLoad::Missing;
   Modified = false;
 }
 
@@ -74,6 +77,13 @@ void MainForm::TourClick() {
 }
 
 void MainForm::StartUnattendedTour() {
+  if (list_load_ == ListLoad::Missing) {
+    throw Exception(
+        cp932::FillText(texts::kErrorNoListToTour, services_.files.PathText(ListFile())));
+  }
+  // A failed load has shown its box already. A click of the user's own
+  // before this moment is not to be turned into a stop.
+  if (list_load_ != ListLoad::Read || !Tour.Idle()) return;
   Tour.TourClick();
   close_after_tour_ = true;
 }

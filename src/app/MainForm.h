@@ -41,7 +41,9 @@ class MainForm final : private TourObserver {
   void FormCreate();
   // Started with /tour, once the window is shown and idle: a tour as if the
   // tour button had been clicked, and the window closes when that tour has
-  // gone past its last row by itself. A stop or a halt leaves it open.
+  // gone past its last row by itself. A stop or a halt leaves it open. Only a
+  // list file read whole is toured: after a failed load nothing starts, and
+  // without a list file an error names the file looked for.
   void StartUnattendedTour();
   // Whether the window may close; may save first.
   bool FormCloseQuery();
@@ -63,13 +65,16 @@ class MainForm final : private TourObserver {
   TourSequencer Tour;
 
  private:
+  enum class ListLoad { Failed, Missing, Read };
+
   Path ListFile() const;
   void OnTourRowChanged(std::int32_t row) override;
   void OnTourFinished() override;
 
   FormServices services_;
   Window& window_;
-  bool close_after_tour_ = false;  // the running tour was started by /tour
+  bool close_after_tour_ = false;          // the running tour was started by /tour
+  ListLoad list_load_ = ListLoad::Failed;  // how the latest load went
 };
 
 }  // namespace vimbrel

@@ -43,6 +43,8 @@ class Files {
   virtual ~Files() = default;
   // The full path of the running program.
   virtual Path ProgramPath() = 0;
+  // `path` as code page 932 text, for a message.
+  virtual std::string PathText(const Path& path) = 0;
   // Whether an entry exists at exactly `path` and is not a directory.
   virtual bool IsFile(const Path& path) = 0;
   virtual std::unique_ptr<InputFile> OpenForReading(const Path& path) = 0;

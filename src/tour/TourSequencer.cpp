@@ -50,7 +50,7 @@ TourSequencer::TourSequencer(const Parts& parts)
 }
 
 void TourSequencer::TourClick() {
-  if (parts_.tour_button.Caption() == texts::kTourIdle) {
+  if (Idle()) {
     parts_.tour_button.SetCaption(texts::kTourRunning);
     StopRequested = false;
     CurrentRow = 1;
@@ -65,6 +65,8 @@ void TourSequencer::TourClick() {
     StopRequested = true;
   }
 }
+
+bool TourSequencer::Idle() const { return parts_.tour_button.Caption() == texts::kTourIdle; }
 
 void TourSequencer::StopPollElapsed() {
   if (StopRequested && ChainHalted()) StopRequested = false;

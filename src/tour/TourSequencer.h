@@ -45,6 +45,8 @@ class TourSequencer {
 
   // The tour button: starts a tour when idle, asks a running one to stop.
   void TourClick();
+  // No tour runs or waits for its stop: the tour button would start one.
+  bool Idle() const;
 
   void StopPollElapsed();
   void RowWaitElapsed();

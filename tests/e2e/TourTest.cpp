@@ -2,6 +2,7 @@
 // or page display times that are no number.
 #include "BrowserTour.h"
 #include "platform/Texts.h"
+#include "platform/win32/Wide.h"
 #include "support/Sjis.h"
 
 namespace vimbrel::e2e {
@@ -79,16 +80,45 @@ TEST_F(TourTest, StartedWithTourItRunsByItselfAndTheProgramEnds) {
   EXPECT_EQ(folder_.ReadListFile(), list);
 }
 
-TEST_F(TourTest, StartedWithTourAHaltLeavesTheProgramOpenWithItsBox) {
-  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,0,1x\r\n"));
-  Start(std::nullopt, L"/tour");
-  MessageBoxView box = Program().WaitForMessageBox();
-  EXPECT_EQ(box.Text(), Sjis("'01x' は整数ではありません."));
-  box.Press(IDOK);
-  Sleep(1500);
-  EXPECT_FALSE(Program().HasExited());
-  EXPECT_EQ(TourCaption(), texts::kTourRunning);
-  CloseExpectingCleanExit();
+// Started with /tour, a tour that halts leaves the program open with its box,
+// and so does a list file that was not read whole: then nothing is toured.
+TEST_F(TourTest, StartedWithTourAHaltOrAListNotReadLeavesTheProgramOpenWithItsBox) {
+  const std::string looked_for = win32::NarrowCp932(folder_.ListFilePath());
+  const struct {
+    const char* name;
+    const char* list;  // none when null
+    bool held;         // by another program, for writing
+    std::string box;
+    const char* caption;
+    std::size_t browsers;
+  } cases[] = {
+      {"a halt", "1,page1.htm,0,1x", false, Sjis("'01x' は整数ではありません."),
+       texts::kTourRunning, 1},
+      {"a held list", "1,page1.htm,2,0", true, Sjis("I/O エラー (32)"), texts::kTourIdle, 0},
+      {"no list", nullptr, false,
+       Sjis("巡回リスト '") + looked_for + Sjis("' が見つからないので巡回しません."),
+       texts::kTourIdle, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.list != nullptr) {
+      folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n") + c.list + "\r\n");
+    } else if (folder_.HasListFile()) {
+      folder_.RemoveListFile();
+    }
+    win32::FileHandle other_program;
+    if (c.held) other_program = folder_.HoldListFile();
+    const std::size_t browsers_before = BrowserProcesses().size();
+    Start(std::nullopt, L"/tour");
+    MessageBoxView box = Program().WaitForMessageBox();
+    EXPECT_EQ(box.Text(), c.box) << Readable(box.Text());
+    box.Press(IDOK);
+    Sleep(1500);
+    EXPECT_FALSE(Program().HasExited());
+    EXPECT_EQ(TourCaption(), c.caption);
+    EXPECT_EQ(BrowserProcesses().size() - browsers_before, c.browsers);
+    CloseExpectingCleanExit();
+  }
 }
 
 // When during a row the stop is asked for: the row is finished all the same.

@@ -41,6 +41,8 @@ class FakeFiles final : public Files {
   static constexpr char16_t kTempSuffix[] = u".saving";
 
   Path ProgramPath() override { return program_path; }
+  // ASCII only, which the tests' paths are.
+  std::string PathText(const Path& path) override { return std::string(path.begin(), path.end()); }
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;

@@ -686,7 +686,8 @@ TEST(TourSequencer, MarksItsRowAndClosesTheWindowOnlyAfterAnUnattendedTourEndsBy
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TourRig rig;
-    rig.SetRows({"1,a.htm,1,", "2,b.htm,1,"});
+    rig.h.files.Put(rig.h.ListPath(), "No,URL,x,y\r\n1,a.htm,1,\r\n2,b.htm,1,\r\n");
+    rig.h.Click(&MainForm::LoadListClick);
     rig.h.Dispatch([&rig] { rig.h.form.StartUnattendedTour(); });
     EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 1);
     c.meanwhile(rig);
@@ -694,6 +695,51 @@ TEST(TourSequencer, MarksItsRowAndClosesTheWindowOnlyAfterAnUnattendedTourEndsBy
     EXPECT_EQ(rig.h.window.close_requests, c.close_requests);
     EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 0);
     EXPECT_FALSE(rig.h.form.Modified);
+  }
+}
+
+// Only a list file read whole is toured unattended, and a tour the user
+// started first is left as it is.
+TEST(TourSequencer, AnUnattendedTourNeedsTheListReadAndAnIdleTour) {
+  const struct {
+    const char* name;
+    std::function<void(TourRig&)> before;
+    std::vector<std::string> errors;
+    const std::string& caption;
+  } cases[] = {
+      {"no list file",
+       [](TourRig&) {},
+       {Sjis("巡回リスト 'C:\\Tools\\app.dat' が見つからないので巡回しません.")},
+       kIdle},
+      {"a load that failed",
+       [](TourRig& rig) {
+         rig.h.files.Put(rig.h.ListPath(), "No\r\n1,a.htm,1,\r\n");
+         rig.h.files.entries[rig.h.ListPath()].held_for_writing = true;
+         rig.h.Click(&MainForm::LoadListClick);
+         rig.h.boxes.boxes.clear();
+       },
+       {},
+       kIdle},
+      {"a tour the user started",
+       [](TourRig& rig) {
+         rig.h.files.Put(rig.h.ListPath(), "No\r\n1,a.htm,1,\r\n");
+         rig.h.Click(&MainForm::LoadListClick);
+         rig.Click();
+       },
+       {},
+       kRunning},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig;
+    c.before(rig);
+    const std::vector<std::string> armed = rig.Armed();
+    rig.h.Dispatch([&rig] { rig.h.form.StartUnattendedTour(); });
+    EXPECT_EQ(rig.h.boxes.Errors(), c.errors);
+    EXPECT_EQ(rig.h.tour_button.caption, c.caption);
+    EXPECT_EQ(rig.Armed(), armed);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.h.window.close_requests, 0);
   }
 }
 

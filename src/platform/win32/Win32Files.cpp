@@ -9,6 +9,7 @@
 
 #include "platform/Exception.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Wide.h"
 
 namespace vimbrel::win32 {
 
@@ -288,6 +289,8 @@ Path Win32Files::ProgramPath() {
     buffer.resize(buffer.size() * 2);
   }
 }
+
+std::string Win32Files::PathText(const Path& path) { return NarrowCp932(ToWide(path)); }
 
 bool Win32Files::IsFile(const Path& path) {
   WIN32_FIND_DATAW entry;

@@ -9,6 +9,7 @@ namespace vimbrel::win32 {
 class Win32Files final : public Files {
  public:
   Path ProgramPath() override;
+  std::string PathText(const Path& path) override;
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;
