@@ -682,6 +682,21 @@ TEST_F(StringGridControlTest, JapaneseTextGoesThroughCodePage932BothWays) {
   EXPECT_EQ(model_.Cell(1, 1), Sjis("巡回リスト表") + "?");
   EXPECT_EQ(EditorText(), L"\u5DE1\u56DE\u30EA\u30B9\u30C8\u8868?");
   EXPECT_EQ(Selection(), std::make_pair(DWORD{7}, DWORD{7}));
+
+  // The row below, holding the text just typed, moves up into the editor's
+  // row: typing NEC's ≒ (87 90) back is then a change of this cell's text,
+  // stored as code page 932 makes it, not the bytes loaded from the row deleted.
+  model_.SetRowCount(3);
+  SetRowText(model_, 1, "1,\x87\x90,,,");
+  SetRowText(model_, 2, "2,y,,,");
+  Pump();
+  Select(0, -1);
+  Type(L"y");
+  DeleteCurrentRow(model_);
+  Pump();
+  Select(0, -1);
+  Type(L"\u2252");
+  EXPECT_EQ(model_.Cell(1, 1), "\x81\xE0");
 }
 
 struct ClickCase {

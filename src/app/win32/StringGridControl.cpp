@@ -395,8 +395,15 @@ void LoadEditor(GridInfo* info, int col, int row) {
 void RefreshEditor(GridInfo* info) {
   if (info->editor == nullptr || info->edit_row < kFirstRow || info->writing_back) return;
   const std::string& text = info->model.Cell(info->edit_col, info->edit_row);
-  if (text == info->edit_text) return;
-  ShowCell(info, text);
+  if (text != info->edit_text) {
+    ShowCell(info, text);
+  } else if (text != info->loaded_text) {
+    // The editor shows these bytes already (the cell below moved up into its
+    // row, say), but what it loaded came from another cell: only what it
+    // remembers changes, not the text, caret and selection the user sees.
+    info->loaded_text = text;
+    info->loaded_shown = EditorText(info);
+  }
 }
 
 // Writes the editor's text into its cell and raises the cell edit event,
