@@ -5,7 +5,7 @@
 # programs, readme.txt (docs/readme.txt.in with the version and the copyright
 # line put in) and LICENSE.txt. Both texts get CR LF line ends, and readme.txt
 # a byte order mark, so that Notepad on any Windows shows them right.
-cmake_minimum_required(VERSION 3.20)
+cmake_minimum_required(VERSION 3.21)  # file(COPY_FILE)
 include(${CMAKE_CURRENT_LIST_DIR}/Version.cmake)
 
 foreach(input PROGRAM_I686 PROGRAM_X86_64 DIST_DIR)
