@@ -53,13 +53,12 @@ test: deps
 run: deps
 	@tools/run-program.sh
 
+# The zip for users: both programs, readme.txt and LICENSE.txt (cmake/Dist.cmake).
 dist: deps
 	@$(MAKE) --no-print-directory program-i686 program-x86_64
-	@rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/vimbrel/x64
-	@cp $(WIN32_TREE)/src/app/win32/vimbrel.exe README.md $(BUILD)/dist/vimbrel/
-	@cp $(WIN64_TREE)/src/app/win32/vimbrel.exe $(BUILD)/dist/vimbrel/x64/
-	@cd $(BUILD)/dist && zip -qr vimbrel-1.00.zip vimbrel
-	@echo "dist: $(BUILD)/dist/vimbrel-1.00.zip"
+	@cmake -DPROGRAM_I686=$(WIN32_TREE)/src/app/win32/vimbrel.exe \
+	  -DPROGRAM_X86_64=$(WIN64_TREE)/src/app/win32/vimbrel.exe -DDIST_DIR=$(BUILD)/dist -P cmake/Dist.cmake \
+	  || { echo "dist: packing the zip failed (see above)" >&2; exit 1; }
 
 # libFuzzer: `make fuzz` runs each target for FUZZ_SECONDS (default 600).
 FUZZ_TREE := $(BUILD)/fuzz

@@ -14,7 +14,6 @@ TEXTS = [
     ("kMainWindowCaption", "Vimbrel"),
     ("kFontFace", "ＭＳ Ｐゴシック"),
     ("kHeaderPanelCaption", "Panel1"),
-    ("kVersionLabel", "v1.00"),
     ("kPageTimeLabel", "ページ表示時間（秒）"),
     ("kContactAddress", "vimbrel@example.com"),
     ("kLoadButton", "リスト読込"),

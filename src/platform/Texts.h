@@ -13,8 +13,6 @@ inline constexpr char kMainWindowCaption[] = "Vimbrel";
 inline constexpr char kFontFace[] = "\x82l\x82r \x82o\x83S\x83V\x83" "b\x83N";
 // Panel1
 inline constexpr char kHeaderPanelCaption[] = "Panel1";
-// v1.00
-inline constexpr char kVersionLabel[] = "v1.00";
 // ページ表示時間（秒）
 inline constexpr char kPageTimeLabel[] = "\x83y\x81[\x83W\x95\x5C\x8E\xA6\x8E\x9E\x8A\xD4\x81i\x95" "b\x81j";
 // vimbrel@example.com

@@ -1,6 +1,9 @@
 // Starting the program with and without a list file, and saving at once.
+#include <string_view>
+
 #include "ProgramTest.h"
 #include "platform/Texts.h"
+#include "platform/Version.h"
 
 namespace vimbrel::e2e {
 namespace {
@@ -57,6 +60,39 @@ TEST(Manifest, AsksForWhatTheProgramNeedsAndNoExecutionLevel) {
     EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
   }
   EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
+}
+
+// The version resource of the built program: its numbers and its texts tell
+// the same version, the zip that make dist packs is named after it, and it
+// holds the licence's copyright line.
+TEST(VersionResource, AgreesWithTheZipsNameAndTheLicence) {
+  const std::wstring path = BuiltProgramPath();
+  DWORD ignored = 0;
+  std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  auto query = [&](const std::wstring& name) -> std::wstring {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), (L"\\StringFileInfo\\041104B0\\" + name).c_str(), &value,
+                        &length)) {
+      return L"(none)";
+    }
+    return static_cast<const wchar_t*>(value);
+  };
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  wchar_t numbers[16];
+  swprintf(numbers, 16, L"%u.%02u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS));
+  const std::wstring version = query(L"FileVersion");
+  EXPECT_EQ(version, numbers);
+  EXPECT_EQ(query(L"ProductVersion"), version);
+  auto widen = [](std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); };
+  EXPECT_EQ(L"vimbrel-" + version + L".zip", widen(VIMBREL_DIST_ZIP));
+  EXPECT_EQ(query(L"LegalCopyright"), widen(VIMBREL_COPYRIGHT));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/JpegImage.h"
 #include "app/win32/Panel.h"
 #include "platform/Texts.h"
+#include "platform/Version.h"
 #include "platform/win32/Wide.h"
 
 namespace vimbrel::win32 {
