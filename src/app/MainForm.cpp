@@ -12,8 +12,9 @@ namespace vimbrel {
 MainForm::MainForm(const FormServices& services, const FormControls& controls)
     : Browser(services.automation),
       BrowserFrame(services.desktop, Grid),
-      Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, Browser,
-            BrowserFrame, *this}),
+      ChosenBrowser(std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
+      Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, *ChosenBrowser,
+            *this}),
       services_(services),
       window_(controls.MainWindow) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "list/StringGrid.h"
@@ -11,6 +12,7 @@
 #include "platform/Ui.h"
 #include "tour/BrowserSession.h"
 #include "tour/BrowserWindow.h"
+#include "tour/TourBrowser.h"
 #include "tour/TourSequencer.h"
 
 namespace vimbrel {
@@ -62,6 +64,8 @@ class MainForm final : private TourObserver {
   bool SessionEnding = false;
   BrowserSession Browser;
   BrowserWindow BrowserFrame;
+  // The tour's browser: Internet Explorer through the two above.
+  const std::unique_ptr<TourBrowser> ChosenBrowser;
   TourSequencer Tour;
 
  private:

@@ -11,8 +11,16 @@ constexpr int kTabCountCol = 2;
 constexpr int kReverseTabCountCol = 3;
 }  // namespace
 
+WindowHandle InternetExplorerFrames::FindFrame() {
+  return desktop_.FindTopLevelWindow(kFrameClass);
+}
+
+bool InternetExplorerFrames::IsFrame(WindowHandle window) {
+  return desktop_.HasClass(window, kFrameClass);
+}
+
 bool BrowserWindow::BringBrowserToFront() {
-  WindowHandle frame = desktop_.FindTopLevelWindow(kFrameClass);
+  WindowHandle frame = frames_.FindFrame();
   if (frame == 0) return false;
   desktop_.SetForegroundWindow(frame);
   desktop_.ProcessMessages();
@@ -29,7 +37,7 @@ void BrowserWindow::SendRowKeys(int row) {
 }
 
 bool BrowserWindow::CloseBrowserFrame() {
-  WindowHandle frame = desktop_.FindTopLevelWindow(kFrameClass);
+  WindowHandle frame = frames_.FindFrame();
   if (frame == 0) return false;
   desktop_.SetForegroundWindow(frame);
   desktop_.ProcessMessages();
@@ -43,7 +51,7 @@ bool BrowserWindow::CloseBrowserFrame() {
 
 bool BrowserWindow::BrowserIsForeground() {
   WindowHandle foreground = desktop_.ForegroundWindow();
-  return foreground != 0 && desktop_.HasClass(foreground, kFrameClass);
+  return foreground != 0 && frames_.IsFrame(foreground);
 }
 
 void BrowserWindow::Press(std::uint8_t key) {

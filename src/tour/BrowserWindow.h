@@ -6,11 +6,39 @@ namespace vimbrel {
 
 class StringGrid;
 
-// The browser's frame window (any top-level window of class "IEFrame") and the
-// key presses sent to it.
+// Which top-level windows are the browser's frames.
+class BrowserFrames {
+ public:
+  // A frame to bring to the front or to close; 0 when there is none.
+  virtual WindowHandle FindFrame() = 0;
+  virtual bool IsFrame(WindowHandle window) = 0;
+
+ protected:
+  ~BrowserFrames() = default;
+};
+
+// Internet Explorer's frames: any top-level window of class "IEFrame", by its
+// class alone, whoever opened it.
+class InternetExplorerFrames final : public BrowserFrames {
+ public:
+  explicit InternetExplorerFrames(Desktop& desktop) : desktop_(desktop) {}
+  WindowHandle FindFrame() override;
+  bool IsFrame(WindowHandle window) override;
+
+ private:
+  Desktop& desktop_;
+};
+
+// The browser's frame window and the key presses sent to it.
 class BrowserWindow {
  public:
-  BrowserWindow(Desktop& desktop, const StringGrid& grid) : desktop_(desktop), grid_(grid) {}
+  // Internet Explorer's frames.
+  BrowserWindow(Desktop& desktop, const StringGrid& grid)
+      : desktop_(desktop), grid_(grid), internet_explorer_(desktop), frames_(internet_explorer_) {}
+  BrowserWindow(Desktop& desktop, const StringGrid& grid, BrowserFrames& frames)
+      : desktop_(desktop), grid_(grid), internet_explorer_(desktop), frames_(frames) {}
+  BrowserWindow(const BrowserWindow&) = delete;
+  BrowserWindow& operator=(const BrowserWindow&) = delete;
 
   // Finds a frame and makes it the foreground window, then handles the
   // program's waiting messages. Whether a frame was found.
@@ -25,13 +53,15 @@ class BrowserWindow {
 
  private:
   // Keys are sent only while a browser frame has the foreground: typed into
-  // another program they could destroy the user's work.
+  // another window they could destroy the user's work.
   bool BrowserIsForeground();
   void Press(std::uint8_t key);
   void PressWith(std::uint8_t modifier, std::uint8_t key);
 
   Desktop& desktop_;
   const StringGrid& grid_;
+  InternetExplorerFrames internet_explorer_;
+  BrowserFrames& frames_;
 };
 
 }  // namespace vimbrel

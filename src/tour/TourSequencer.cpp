@@ -5,9 +5,8 @@
 #include "platform/Exception.h"
 #include "platform/Texts.h"
 #include "platform/Ui.h"
-#include "tour/BrowserSession.h"
-#include "tour/BrowserWindow.h"
 #include "tour/ReadIntField.h"
+#include "tour/TourBrowser.h"
 
 namespace vimbrel {
 
@@ -98,7 +97,7 @@ void TourSequencer::RowWaitElapsed() {
 void TourSequencer::FrameWaitElapsed() {
   ChainStep step(*this);
   FrameWaitTimer.SetEnabled(false);
-  if (parts_.browser_window.BringBrowserToFront()) {
+  if (parts_.browser.BringBrowserToFront()) {
     Arm(KeysWaitTimer, kStepInterval);
   } else if (StopRequested) {
     StopRequested = false;
@@ -110,7 +109,7 @@ void TourSequencer::FrameWaitElapsed() {
 void TourSequencer::KeysWaitElapsed() {
   ChainStep step(*this);
   KeysWaitTimer.SetEnabled(false);
-  parts_.browser_window.SendRowKeys(CurrentRow);
+  parts_.browser.SendRowKeys(CurrentRow);
   Arm(DisplayWaitTimer, PageDisplayInterval());
 }
 
@@ -124,7 +123,7 @@ void TourSequencer::DisplayWaitElapsed() {
 void TourSequencer::CloseWaitElapsed() {
   ChainStep step(*this);
   CloseWaitTimer.SetEnabled(false);
-  if (parts_.browser_window.CloseBrowserFrame()) {
+  if (parts_.browser.CloseBrowserFrame()) {
     Arm(CloseWaitTimer, kStepInterval);
   } else if (StopRequested) {
     StopRequested = false;

@@ -6,11 +6,10 @@
 
 namespace vimbrel {
 
-class BrowserSession;
-class BrowserWindow;
 class Button;
 class StringGrid;
 class TextField;
+class TourBrowser;
 
 // What the tour tells its window. Called as a handler of the tour ends, also
 // when an error is on its way out of it, so neither may raise.
@@ -37,8 +36,7 @@ class TourSequencer {
     Button& tour_button;
     const TextField& page_time_field;  // in seconds
     const StringGrid& grid;
-    BrowserSession& browser;
-    BrowserWindow& browser_window;
+    TourBrowser& browser;
     TourObserver& observer;
   };
   explicit TourSequencer(const Parts& parts);

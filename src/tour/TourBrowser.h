@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "tour/BrowserSession.h"
+#include "tour/BrowserWindow.h"
+
+namespace vimbrel {
+
+// The browser as the tour works it, one row after another: open the row's
+// address, bring the browser's window to the front, send the row's keys, quit,
+// and close the windows that are left.
+class TourBrowser {
+ public:
+  virtual ~TourBrowser() = default;
+  // Raises the browser's errors; the tour then halts.
+  virtual void OpenBrowser(std::string url) = 0;
+  virtual void QuitBrowser() = 0;
+  // Whether the browser's window was found (and brought to the front).
+  virtual bool BringBrowserToFront() = 0;
+  // Raises EConvertError for a count that is not a number, before any key.
+  virtual void SendRowKeys(int row) = 0;
+  // Whether a window was left to close (and was sent Alt+F4).
+  virtual bool CloseBrowserFrame() = 0;
+};
+
+// Internet Explorer through its automation object, and its "IEFrame" windows.
+class InternetExplorer final : public TourBrowser {
+ public:
+  InternetExplorer(BrowserSession& session, BrowserWindow& window)
+      : session_(session), window_(window) {}
+  void OpenBrowser(std::string url) override { session_.OpenBrowser(std::move(url)); }
+  void QuitBrowser() override { session_.QuitBrowser(); }
+  bool BringBrowserToFront() override { return window_.BringBrowserToFront(); }
+  void SendRowKeys(int row) override { window_.SendRowKeys(row); }
+  bool CloseBrowserFrame() override { return window_.CloseBrowserFrame(); }
+
+ private:
+  BrowserSession& session_;
+  BrowserWindow& window_;
+};
+
+}  // namespace vimbrel
