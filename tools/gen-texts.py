@@ -48,6 +48,9 @@ TEXTS = [
     ("kErrorNotAnObject", "バリアントはオートメーション オブジェクトを参照していません"),
     ("kErrorUnknownMember", "メソッド '%s' はオートメーション オブジェクトでサポートしていません"),
     ("kErrorOleFormat", "OLE エラー %.8X"),
+    # A browser that /browser= names: the name or path it was looked for by
+    ("kErrorBrowserNotFound", "ブラウザー「%s」が見つかりません"),
+    ("kErrorBrowserNotStarted", "ブラウザー「%s」を起動できません"),
 ]
 
 

@@ -6,13 +6,17 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
+#include "tour/StartedBrowser.h"
 
 namespace vimbrel {
 
-MainForm::MainForm(const FormServices& services, const FormControls& controls)
+MainForm::MainForm(const FormServices& services, const FormControls& controls,
+                   std::optional<Path> browser)
     : Browser(services.automation),
       BrowserFrame(services.desktop, Grid),
-      ChosenBrowser(std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
+      ChosenBrowser(browser ? std::unique_ptr<TourBrowser>(std::make_unique<StartedBrowser>(
+                                  services.desktop, services.programs, Grid, std::move(*browser)))
+                            : std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, *ChosenBrowser,
             *this}),
       services_(services),

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "list/StringGrid.h"
 #include "platform/Automation.h"
+#include "platform/BrowserPrograms.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "platform/Timers.h"
@@ -24,6 +26,7 @@ struct FormServices {
   Desktop& desktop;
   Automation& automation;
   MessageBoxes& boxes;
+  BrowserPrograms& programs;
 };
 
 // The main window and the controls of it that its handlers read or write.
@@ -38,7 +41,10 @@ struct FormControls {
 // dispatches the event shows them in the error box.
 class MainForm final : private TourObserver {
  public:
-  MainForm(const FormServices& services, const FormControls& controls);
+  // `browser`: the browser that /browser= named for the tour ("edge",
+  // "chrome" or a program's path); Internet Explorer when none.
+  MainForm(const FormServices& services, const FormControls& controls,
+           std::optional<Path> browser = std::nullopt);
 
   void FormCreate();
   // Started with /tour, once the window is shown and idle: a tour as if the
@@ -64,7 +70,8 @@ class MainForm final : private TourObserver {
   bool SessionEnding = false;
   BrowserSession Browser;
   BrowserWindow BrowserFrame;
-  // The tour's browser: Internet Explorer through the two above.
+  // The tour's browser, chosen once: Internet Explorer through the two above,
+  // or the program that /browser= named.
   const std::unique_ptr<TourBrowser> ChosenBrowser;
   TourSequencer Tour;
 

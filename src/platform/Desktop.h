@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace vimbrel {
 
@@ -18,6 +19,14 @@ constexpr std::uint32_t kKeyDown = 0;
 constexpr std::uint32_t kKeyUp = 2;
 }  // namespace keys
 
+// A top-level window as a search for a browser's window sees it.
+struct TopLevelWindow {
+  WindowHandle handle = 0;
+  bool visible = false;
+  bool owned = false;        // it belongs to another window, as a pop-up does
+  bool has_caption = false;  // its title is not empty
+};
+
 // The desktop beyond the program's own windows: other programs' top-level
 // windows, the foreground, and system-wide keyboard input.
 class Desktop {
@@ -25,6 +34,8 @@ class Desktop {
   virtual ~Desktop() = default;
   // A top-level window of that class (visible or not, any process), or 0.
   virtual WindowHandle FindTopLevelWindow(const char* class_name) = 0;
+  // Every top-level window of that class (visible or not, any process).
+  virtual std::vector<TopLevelWindow> TopLevelWindows(const char* class_name) = 0;
   // The system may refuse; the result is not reported.
   virtual void SetForegroundWindow(WindowHandle window) = 0;
   virtual WindowHandle ForegroundWindow() = 0;

@@ -42,6 +42,12 @@ class EOutOfResources : public Exception {
   using Exception::Exception;
 };
 
+// A browser program that cannot be found or started.
+class EBrowserError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // An automation request refused before the server was called.
 class EOleError : public Exception {
  public:

@@ -5,8 +5,13 @@
 namespace vimbrel::testing {
 
 WindowHandle FakeDesktop::AddWindow(const std::string& class_name, bool stays_open) {
-  windows.push_back({next_handle_, class_name, stays_open});
-  return next_handle_++;
+  return AddWindow({0, class_name, stays_open});
+}
+
+WindowHandle FakeDesktop::AddWindow(Window window) {
+  window.handle = next_handle_++;
+  windows.push_back(std::move(window));
+  return windows.back().handle;
 }
 
 bool FakeDesktop::Exists(WindowHandle handle) const {
@@ -20,6 +25,15 @@ WindowHandle FakeDesktop::FindTopLevelWindow(const char* class_name) {
     if (window.class_name == class_name) return window.handle;
   }
   return 0;
+}
+
+std::vector<TopLevelWindow> FakeDesktop::TopLevelWindows(const char* class_name) {
+  std::vector<TopLevelWindow> found;
+  for (const Window& window : windows) {
+    if (window.class_name != class_name) continue;
+    found.push_back({window.handle, window.visible, window.owned, !window.caption.empty()});
+  }
+  return found;
 }
 
 void FakeDesktop::SetForegroundWindow(WindowHandle window) {

@@ -18,6 +18,9 @@ class FakeDesktop final : public Desktop {
     WindowHandle handle;
     std::string class_name;
     bool stays_open = false;
+    bool visible = true;
+    bool owned = false;
+    std::string caption = "page";
   };
   struct KeyEventRecord {
     std::uint8_t key;
@@ -35,9 +38,11 @@ class FakeDesktop final : public Desktop {
   std::function<void()> on_process_messages;
 
   WindowHandle AddWindow(const std::string& class_name, bool stays_open = false);
+  WindowHandle AddWindow(Window window);  // its handle is given here
   bool Exists(WindowHandle handle) const;
 
   WindowHandle FindTopLevelWindow(const char* class_name) override;
+  std::vector<TopLevelWindow> TopLevelWindows(const char* class_name) override;
   void SetForegroundWindow(WindowHandle window) override;
   WindowHandle ForegroundWindow() override { return foreground; }
   bool HasClass(WindowHandle window, const char* class_name) override;

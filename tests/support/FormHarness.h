@@ -7,6 +7,7 @@
 #include "app/MainForm.h"
 #include "platform/Texts.h"
 #include "support/FakeAutomation.h"
+#include "support/FakeBrowserPrograms.h"
 #include "support/FakeDesktop.h"
 #include "support/FakeFiles.h"
 #include "support/FakeTimers.h"
@@ -50,10 +51,11 @@ class FormHarness {
   FakeDesktop desktop;
   FakeAutomation automation;
   FakeMessageBoxes boxes;
+  FakeBrowserPrograms programs;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
-  MainForm form{{files, timers, desktop, automation, boxes},
+  MainForm form{{files, timers, desktop, automation, boxes, programs},
                 {window, tour_button, page_time_field}};
 };
 

@@ -180,14 +180,16 @@ struct MainWindow::Fonts {
   HFONT Form() const { return static_cast<HFONT>(form.Get()); }
 };
 
-MainWindow::MainWindow(Application& application, const Services& services)
+MainWindow::MainWindow(Application& application, const Services& services,
+                       std::optional<Path> browser)
     : application_(application),
       boxes_(application),
       tour_button_(std::make_unique<ButtonControl>()),
       page_time_field_(std::make_unique<EditControl>()) {
-  form_ = std::make_unique<MainForm>(
-      FormServices{services.files, services.timers, services.desktop, services.automation, boxes_},
-      FormControls{*this, *tour_button_, *page_time_field_});
+  form_ = std::make_unique<MainForm>(FormServices{services.files, services.timers, services.desktop,
+                                                  services.automation, boxes_, services.programs},
+                                     FormControls{*this, *tour_button_, *page_time_field_},
+                                     std::move(browser));
 }
 
 MainWindow::~MainWindow() {

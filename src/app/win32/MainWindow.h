@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/MainForm.h"
@@ -22,8 +23,11 @@ class MainWindow final : private StringGridEvents, private Window {
     TimerService& timers;
     Desktop& desktop;
     Automation& automation;
+    BrowserPrograms& programs;
   };
-  MainWindow(Application& application, const Services& services);
+  // `browser`: the tour's browser that /browser= named, if any.
+  MainWindow(Application& application, const Services& services,
+             std::optional<Path> browser = std::nullopt);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;

@@ -3,31 +3,33 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
+#include "app/StartOptions.h"
 #include "app/win32/Application.h"
 #include "app/win32/MainWindow.h"
 #include "platform/Texts.h"
 #include "platform/win32/Win32Automation.h"
+#include "platform/win32/Win32BrowserPrograms.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Timers.h"
 
 namespace {
 
-// Whether the command line asks for a tour that starts and ends on its own:
-// "/tour" or "-tour", in any case. Any other argument is ignored.
-bool AsksForUnattendedTour() {
+// What the command line asks for: a tour that starts and ends on its own, the
+// tour's browser.
+vimbrel::StartOptions ReadCommandLine() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr) return false;
-  bool found = false;
-  for (int i = 1; i < count && !found; ++i) {
-    for (const wchar_t* name : {L"/tour", L"-tour"}) {
-      found = found || CompareStringOrdinal(arguments[i], -1, name, -1, TRUE) == CSTR_EQUAL;
-    }
+  if (arguments == nullptr) return {};
+  std::vector<vimbrel::Path> after_program;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring_view argument = arguments[i];
+    after_program.emplace_back(argument.begin(), argument.end());
   }
   LocalFree(arguments);
-  return found;
+  return vimbrel::ReadStartOptions(after_program);
 }
 
 }  // namespace
@@ -47,10 +49,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32Timers timers(application.Errors());
     Win32Desktop desktop([&application] { application.ProcessMessages(); });
     Win32Automation automation;
-    MainWindow main_window(application, {files, timers, desktop, automation});
+    Win32BrowserPrograms programs;
+    StartOptions options = ReadCommandLine();
+    MainWindow main_window(application, {files, timers, desktop, automation, programs},
+                           std::move(options.browser));
     main_window.Create();
     std::function<void()> when_idle;
-    if (AsksForUnattendedTour())
+    if (options.unattended_tour)
       when_idle = [&main_window] { main_window.Form().StartUnattendedTour(); };
     application.Run(show_command, std::move(when_idle));
   }

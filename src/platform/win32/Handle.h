@@ -41,6 +41,21 @@ struct FileHandleTraits {
 };
 using FileHandle = UniqueHandle<FileHandleTraits>;
 
+// A process or thread handle, for which null means none.
+struct KernelObjectTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type handle) { CloseHandle(handle); }
+};
+using KernelObject = UniqueHandle<KernelObjectTraits>;
+
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type key) { RegCloseKey(key); }
+};
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+
 struct FindHandleTraits {
   using Type = HANDLE;
   static Type Invalid() { return INVALID_HANDLE_VALUE; }

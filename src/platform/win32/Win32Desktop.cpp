@@ -5,11 +5,43 @@
 namespace vimbrel::win32 {
 
 namespace {
+
 HWND ToWindow(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+bool ClassIs(HWND window, const char* class_name) {
+  char name[256];
+  int length = GetClassNameA(window, name, sizeof name);
+  // Without regard to case, as FindWindowA finds a class.
+  return length > 0 && lstrcmpiA(name, class_name) == 0;
+}
+
+struct WindowSearch {
+  const char* class_name;
+  std::vector<TopLevelWindow> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM search_address) {
+  auto& search = *reinterpret_cast<WindowSearch*>(search_address);
+  if (!ClassIs(window, search.class_name)) return TRUE;
+  // GetWindowTextW reads another program's caption without sending it a
+  // message, so a window that hangs cannot hold the search up.
+  wchar_t caption[2];
+  search.found.push_back({reinterpret_cast<WindowHandle>(window), IsWindowVisible(window) != FALSE,
+                          GetWindow(window, GW_OWNER) != nullptr,
+                          GetWindowTextW(window, caption, 2) > 0});
+  return TRUE;
+}
+
 }  // namespace
 
 WindowHandle Win32Desktop::FindTopLevelWindow(const char* class_name) {
   return reinterpret_cast<WindowHandle>(FindWindowA(class_name, nullptr));
+}
+
+std::vector<TopLevelWindow> Win32Desktop::TopLevelWindows(const char* class_name) {
+  WindowSearch search{class_name, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void Win32Desktop::SetForegroundWindow(WindowHandle window) {
@@ -21,10 +53,7 @@ WindowHandle Win32Desktop::ForegroundWindow() {
 }
 
 bool Win32Desktop::HasClass(WindowHandle window, const char* class_name) {
-  char name[256];
-  int length = GetClassNameA(ToWindow(window), name, sizeof name);
-  // Without regard to case, as FindWindowA finds a class.
-  return length > 0 && lstrcmpiA(name, class_name) == 0;
+  return ClassIs(ToWindow(window), class_name);
 }
 
 void Win32Desktop::RequestClose(WindowHandle window) {

@@ -14,6 +14,7 @@ class Win32Desktop final : public Desktop {
       : process_messages_(std::move(process_messages)) {}
 
   WindowHandle FindTopLevelWindow(const char* class_name) override;
+  std::vector<TopLevelWindow> TopLevelWindows(const char* class_name) override;
   void SetForegroundWindow(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
   bool HasClass(WindowHandle window, const char* class_name) override;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace vimbrel {
+
+// Whether `text` is `ascii` with its letters in any case: switches and the
+// names they take are read so.
+bool EqualsIgnoringAsciiCase(std::u16string_view text, std::string_view ascii);
+
+// `argument` between double quotes, escaped so that CommandLineToArgvW and
+// the C runtime read it back as exactly one argument with its text unchanged:
+// a quote becomes \" and the backslashes before it (or before the closing
+// quote) are doubled; other backslashes stay as they are.
+std::u16string QuoteArgument(std::u16string_view argument);
+
+// The command line that starts `program` with `arguments`: the program's path
+// in quotes (a path holds no quote), then each argument quoted.
+std::u16string CommandLineFor(const Path& program, const std::vector<std::u16string>& arguments);
+
+}  // namespace vimbrel

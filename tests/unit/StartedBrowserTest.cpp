@@ -1,0 +1,155 @@
+// A tour in a browser that /browser= names: the switches, the command line
+// that starts the browser, and which windows the tour takes for the row's.
+#include "tour/StartedBrowser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/StartOptions.h"
+#include "list/StringGrid.h"
+#include "platform/CommandLine.h"
+#include "platform/Exception.h"
+#include "support/FakeBrowserPrograms.h"
+#include "support/FakeDesktop.h"
+#include "support/Sjis.h"
+
+namespace vimbrel {
+namespace {
+
+using testing::FakeDesktop;
+using testing::Sjis;
+
+constexpr char kClass[] = "Chrome_WidgetWin_1";
+const Path kEdge = u"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe";
+
+TEST(CommandLine, QuotesEveryArgumentSoThatItIsReadBackWhole) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"", u"\"\""},
+      {u"--gpu-launcher=calc", u"\"--gpu-launcher=calc\""},
+      {u"a b\tc", u"\"a b\tc\""},
+      {u"say \"hi\"", u"\"say \\\"hi\\\"\""},
+      {u"\" --gpu-launcher=calc \"", u"\"\\\" --gpu-launcher=calc \\\"\""},
+      {u"C:\\dir\\file", u"\"C:\\dir\\file\""},  // backslashes alone stay
+      {u"C:\\dir\\\\", u"\"C:\\dir\\\\\\\\\""},  // doubled before the closing quote
+      {u"a\\\"b", u"\"a\\\\\\\"b\""},            // and before an escaped quote
+      {u"http://例え.jp/検索?q=巡回 表\\", u"\"http://例え.jp/検索?q=巡回 表\\\\\""},
+  };
+  for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
+  EXPECT_EQ(CommandLineFor(u"C:\\Program Files\\b.exe", {u"--new-window", u"--", u"a b"}),
+            u"\"C:\\Program Files\\b.exe\" \"--new-window\" \"--\" \"a b\"");
+}
+
+TEST(StartOptions, ReadsTheSwitchesInAnyCaseAndOrder) {
+  const std::tuple<std::vector<Path>, bool, std::optional<Path>> cases[] = {
+      {{}, false, std::nullopt},
+      {{u"-TOUR"}, true, std::nullopt},
+      {{u"/Browser=edge", u"/tour"}, true, u"edge"},
+      {{u"/tour", u"-BROWSER=C:\\Program Files\\b.exe"}, true, u"C:\\Program Files\\b.exe"},
+      {{u"/browser=chrome", u"-browser=Edge"}, false, u"Edge"},  // the last counts
+      {{u"/browser="}, false, u""},
+      {{u"browser=edge", u"/tours", u"/browser", u"tour"}, false, std::nullopt},
+  };
+  for (const auto& [arguments, tour, browser] : cases) {
+    const StartOptions options = ReadStartOptions(arguments);
+    EXPECT_EQ(options.unattended_tour, tour);
+    EXPECT_EQ(options.browser, browser);
+  }
+}
+
+class StartedBrowserTest : public ::testing::Test {
+ protected:
+  StartedBrowserTest() {
+    grid.SetRowCount(2);
+    grid.SetCell(2, 1, "1");  // one TAB, then Enter: 4 key events
+    programs.registered["msedge.exe"] = kEdge;
+  }
+
+  FakeDesktop desktop;
+  testing::FakeBrowserPrograms programs;
+  StringGrid grid;
+};
+
+TEST_F(StartedBrowserTest, StartsTheBrowserWithTheAddressAfterItsSwitches) {
+  // The browser, the row's address, and the start (none when an error is due).
+  const std::tuple<Path, std::string, decltype(programs.starts), std::string> cases[] = {
+      {u"edge", "a.htm", {{kEdge, {"--new-window", "--", "a.htm"}}}, ""},
+      {u"EDGE", "", {{kEdge, {"--new-window"}}}, ""},
+      {u"D:\\b.exe", "--incognito", {{u"D:\\b.exe", {"--new-window", "--", "--incognito"}}}, ""},
+      {u"chrome", "a.htm", {}, Sjis("ブラウザー「chrome.exe」が見つかりません")},
+      {u"", "a.htm", {}, Sjis("ブラウザー「」が見つかりません")},
+  };
+  for (const auto& [name, url, starts, error] : cases) {
+    programs.starts.clear();
+    StartedBrowser browser(desktop, programs, grid, name);
+    try {
+      browser.OpenBrowser(url);
+      EXPECT_EQ(error, "");
+    } catch (const EBrowserError& raised) {
+      EXPECT_EQ(raised.Message(), error);
+    }
+    EXPECT_EQ(programs.starts, starts);
+  }
+}
+
+// The row's window is a visible, unowned window of the browser's class with a
+// caption that came after the start; the user's own window of that class is
+// never brought to the front, given keys or closed.
+TEST_F(StartedBrowserTest, TakesOnlyAWindowThatCameAfterTheStartForTheRows) {
+  const std::tuple<const char*, FakeDesktop::Window, bool> cases[] = {
+      {"a page's window", {0, kClass}, true},
+      {"hidden", {0, kClass, false, false}, false},
+      {"a pop-up", {0, kClass, false, true, true}, false},
+      {"without a caption", {0, kClass, false, true, false, ""}, false},
+      {"of another class", {0, "IEFrame"}, false},
+  };
+  for (const auto& [name, appears, is_rows] : cases) {
+    SCOPED_TRACE(name);
+    desktop = FakeDesktop();
+    const WindowHandle users = desktop.AddWindow(kClass);
+    desktop.foreground = users;
+    StartedBrowser browser(desktop, programs, grid, u"edge");
+    EXPECT_FALSE(browser.BringBrowserToFront());  // no row yet
+    WindowHandle appeared = 0;
+    programs.on_start = [&, window = appears] { appeared = desktop.AddWindow(window); };
+    browser.OpenBrowser("a.htm");
+
+    EXPECT_EQ(browser.BringBrowserToFront(), is_rows);
+    EXPECT_EQ(desktop.foreground, is_rows ? appeared : users);
+    browser.SendRowKeys(1);
+    browser.QuitBrowser();
+    EXPECT_EQ(desktop.Exists(appeared), !is_rows);
+    EXPECT_FALSE(browser.CloseBrowserFrame());
+    EXPECT_TRUE(desktop.Exists(users));
+    EXPECT_EQ(desktop.key_events.size(), is_rows ? 4u : 0u);
+  }
+}
+
+TEST_F(StartedBrowserTest, KeysAndAltF4GoOnlyToTheRowsWindows) {
+  const WindowHandle users = desktop.AddWindow(kClass);
+  StartedBrowser browser(desktop, programs, grid, u"edge");
+  WindowHandle rows = 0;
+  programs.on_start = [&] { rows = desktop.AddWindow(kClass, /*stays_open=*/true); };
+  browser.OpenBrowser("a.htm");
+  ASSERT_TRUE(browser.BringBrowserToFront());
+  desktop.foreground = users;  // the user went back to their own window
+  browser.SendRowKeys(1);
+  EXPECT_TRUE(desktop.key_events.empty());
+
+  // A window that a link opened is the row's too. The row's window, which
+  // stays, gets Alt+F4 at every close wait tick until it goes.
+  const WindowHandle opened = desktop.AddWindow(kClass);
+  browser.QuitBrowser();
+  EXPECT_FALSE(desktop.Exists(opened));
+  for (int tick = 0; tick < 2; ++tick) EXPECT_TRUE(browser.CloseBrowserFrame());
+  EXPECT_EQ(desktop.foreground, rows);
+  EXPECT_EQ(desktop.key_events.size(), 8u);
+  desktop.windows.back().stays_open = false;
+  EXPECT_TRUE(browser.CloseBrowserFrame());
+  EXPECT_FALSE(browser.CloseBrowserFrame());
+  EXPECT_TRUE(desktop.Exists(users));
+}
+
+}  // namespace
+}  // namespace vimbrel
