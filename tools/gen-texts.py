@@ -49,8 +49,8 @@ TEXTS = [
     ("kErrorUnknownMember", "メソッド '%s' はオートメーション オブジェクトでサポートしていません"),
     ("kErrorOleFormat", "OLE エラー %.8X"),
     # A browser that /browser= names: the name or path it was looked for by
-    ("kErrorBrowserNotFound", "ブラウザー「%s」が見つかりません"),
-    ("kErrorBrowserNotStarted", "ブラウザー「%s」を起動できません"),
+    ("kErrorBrowserNotFound", "ブラウザー '%s' が見つかりません"),
+    ("kErrorBrowserNotStarted", "ブラウザー '%s' を起動できません"),
 ]
 
 

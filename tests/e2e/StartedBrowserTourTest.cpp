@@ -136,13 +136,13 @@ TEST_F(StartedBrowserTourTest, AMissingBrowserHaltsTheTourInTheErrorBox) {
   folder_.WriteListFile(list);
   const std::tuple<const wchar_t*, std::string, bool> cases[] = {
       {L"/browser=Z:\\no\\such\\browser.exe",
-       Sjis("ブラウザー「Z:\\no\\such\\browser.exe」が見つかりません."), true},
-      {L"/browser=chrome", Sjis("ブラウザー「chrome.exe」が見つかりません."), true},
+       Sjis("ブラウザー 'Z:\\no\\such\\browser.exe' が見つかりません."), true},
+      {L"/browser=chrome", Sjis("ブラウザー 'chrome.exe' が見つかりません."), true},
       // Registered for a 32-bit Chrome, where it has gone since.
-      {L"/browser=chrome", Sjis("ブラウザー「C:\\no\\chrome.exe」が見つかりません."), true},
+      {L"/browser=chrome", Sjis("ブラウザー 'C:\\no\\chrome.exe' が見つかりません."), true},
       // Then the system's reason follows, which names the file too.
       {L"/browser=C:\\windows\\win.ini",
-       Sjis("ブラウザー「C:\\windows\\win.ini」を起動できません: C:\\windows\\win.ini"), false},
+       Sjis("ブラウザー 'C:\\windows\\win.ini' を起動できません: C:\\windows\\win.ini"), false},
   };
   for (const auto& [arguments, text, whole] : cases) {
     if (text.find("C:\\no\\chrome.exe") != std::string::npos) {

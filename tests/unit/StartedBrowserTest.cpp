@@ -77,8 +77,8 @@ TEST_F(StartedBrowserTest, StartsTheBrowserWithTheAddressAfterItsSwitches) {
       {u"edge", "a.htm", {{kEdge, {"--new-window", "--", "a.htm"}}}, ""},
       {u"EDGE", "", {{kEdge, {"--new-window"}}}, ""},
       {u"D:\\b.exe", "--incognito", {{u"D:\\b.exe", {"--new-window", "--", "--incognito"}}}, ""},
-      {u"chrome", "a.htm", {}, Sjis("ブラウザー「chrome.exe」が見つかりません")},
-      {u"", "a.htm", {}, Sjis("ブラウザー「」が見つかりません")},
+      {u"chrome", "a.htm", {}, Sjis("ブラウザー 'chrome.exe' が見つかりません")},
+      {u"", "a.htm", {}, Sjis("ブラウザー '' が見つかりません")},
   };
   for (const auto& [name, url, starts, error] : cases) {
     programs.starts.clear();

@@ -39,8 +39,8 @@ TEST(Texts, AreTheCodePage932BytesOfTheirJapanese) {
       {kErrorNotAnObject, "バリアントはオートメーション オブジェクトを参照していません"},
       {kErrorUnknownMember, "メソッド '%s' はオートメーション オブジェクトでサポートしていません"},
       {kErrorOleFormat, "OLE エラー %.8X"},
-      {kErrorBrowserNotFound, "ブラウザー「%s」が見つかりません"},
-      {kErrorBrowserNotStarted, "ブラウザー「%s」を起動できません"},
+      {kErrorBrowserNotFound, "ブラウザー '%s' が見つかりません"},
+      {kErrorBrowserNotStarted, "ブラウザー '%s' を起動できません"},
   };
   for (const auto& [bytes, japanese] : cases) EXPECT_EQ(bytes, Sjis(japanese)) << japanese;
   EXPECT_EQ(std::string(kTourIdle).size(), 4u);
