@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/BrowserPrograms.h"
@@ -16,8 +17,10 @@ namespace vimbrel {
 // Such a browser hands the request to a copy of itself that is already
 // running, so the row's window is told by having come after the start: a
 // visible, unowned top-level window of the browser's class with a caption
-// that was not there before. Windows that were there before (the user's own)
-// never get a key and are never closed.
+// that was not there before. Every such window is the row's (one that a link
+// opened, too): the keys go only to them, and they are closed at the row's
+// end. Windows that were there before (the user's own) never get a key and
+// are never closed.
 class StartedBrowser final : public TourBrowser, private BrowserFrames {
  public:
   // `browser`: "edge" or "chrome" in any letter case, found where Windows
