@@ -37,7 +37,15 @@ std::u16string QuoteArgument(std::u16string_view argument) {
 
 std::u16string CommandLineFor(const Path& program, const std::vector<std::u16string>& arguments) {
   std::u16string line = u"\"" + program + u"\"";
-  for (const std::u16string& argument : arguments) line += u" " + QuoteArgument(argument);
+  for (const std::u16string& argument : arguments) {
+    // A word of letters, digits and hyphens (a switch such as --new-window)
+    // reads the same without quotes, as a browser's own shortcut writes it.
+    const bool plain_word = !argument.empty() && argument.find_first_not_of(
+                                                     u"abcdefghijklmnopqrstuvwxyz"
+                                                     u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                     u"0123456789-") == std::u16string::npos;
+    line += u" " + (plain_word ? argument : QuoteArgument(argument));
+  }
   return line;
 }
 

