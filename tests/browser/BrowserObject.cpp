@@ -259,7 +259,9 @@ HRESULT BrowserFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
   if (!out) return E_POINTER;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
-  if (created_) return CO_E_SERVER_STOPPING;
+  // One object per process, and none from a process without its frame: the
+  // object's members work on the frame.
+  if (created_ || !browser_.HasFrame()) return CO_E_SERVER_STOPPING;
   auto* object = new BrowserObject(browser_);
   const HRESULT status = object->QueryInterface(iid, out);
   if (SUCCEEDED(status)) {

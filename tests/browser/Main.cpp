@@ -60,8 +60,10 @@ int Serve(HINSTANCE instance) {
   if (!com.Ok()) return 1;
   TestBrowser browser(instance, Settings::Read());
   browser.log().Write("start " + std::to_string(GetCurrentProcessId()));
-  if (!browser.CreateFrame()) return 1;
   if (browser.settings().start_delay_ms) Sleep(browser.settings().start_delay_ms);
+  // The class is offered before anything else is done, so that a client
+  // waits only for the process to start. Its calls reach this apartment only
+  // through the message loop, which runs once the frame is there.
   BrowserFactory factory(browser);
   CLSID clsid;
   DWORD cookie = 0;
@@ -70,10 +72,12 @@ int Serve(HINSTANCE instance) {
           CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie))) {
     return 1;
   }
-  browser.Run();
+  browser.log().Write("offered");
+  const bool framed = browser.CreateFrame();
+  if (framed) browser.Run();
   CoRevokeClassObject(cookie);
   browser.log().Write("exit");
-  return 0;
+  return framed ? 0 : 1;
 }
 
 }  // namespace
