@@ -121,6 +121,12 @@ TEST_F(TourTest, StartedWithTourAHaltOrAListNotReadLeavesTheProgramOpenWithItsBo
   }
 }
 
+// Two rows, of which only the first is reached in the cases below.
+const char kTwoRows[] =
+    "No,URL,タブ数,逆タブ数\r\n"
+    "1,page1.htm,2,0\r\n"
+    "2,page2.htm,0,1\r\n";
+
 // When during a row the stop is asked for: the row is finished all the same.
 struct StopPoint {
   const char* name;
@@ -134,10 +140,7 @@ void PrintTo(const StopPoint& point, std::ostream* out) { *out << point.name; }
 class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterface<StopPoint> {};
 
 TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
-  folder_.WriteListFile(
-      Sjis("No,URL,タブ数,逆タブ数\r\n"
-           "1,page1.htm,2,0\r\n"
-           "2,page2.htm,0,1\r\n"));
+  folder_.WriteListFile(Sjis(kTwoRows));
   Start().MainWindow();
   // Long enough for a click within the wait.
   SetPageTime("2");
@@ -168,6 +171,51 @@ const StopPoint kStopPoints[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourStopTest, ::testing::ValuesIn(kStopPoints),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The user closes the program during a row: nothing was edited, so it asks
+// nothing and ends at once. The browser is let go without "Quit" and stays
+// open, and gets no key once the program's window has gone.
+struct ClosePoint {
+  const char* name;
+  // Waits until the row is where the program is closed.
+  bool (BrowserTourTest::*reach)();
+  // All that the browser got, the program's exit included.
+  std::vector<std::string> browser_got;
+};
+
+void PrintTo(const ClosePoint& point, std::ostream* out) { *out << point.name; }
+
+class TourCloseTest : public BrowserTourTest, public ::testing::WithParamInterface<ClosePoint> {};
+
+TEST_P(TourCloseTest, EndsAtOnceAndLetsTheBrowserGoWithoutQuit) {
+  folder_.WriteListFile(Sjis(kTwoRows));
+  Start().MainWindow();
+  // Long enough for the close within the wait.
+  SetPageTime("3");
+
+  StartTour();
+  ASSERT_TRUE((this->*GetParam().reach)());
+  CloseExpectingCleanExit();
+  // Time for what was on its way to reach the browser.
+  EXPECT_TRUE(WaitForBrowserLog("release", 1, 5s));
+  Sleep(1500);
+  EXPECT_EQ(BrowserLog({"invoke Navigate", "invoke Quit", "keydown", "syskeydown", "activate",
+                        "close", "release"}),
+            GetParam().browser_got);
+  EXPECT_EQ(BrowserProcesses().size(), 1u);
+  EXPECT_TRUE(AnyBrowserFrame());
+}
+
+const ClosePoint kClosePoints[] = {
+    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, {NavigateTo("page1.htm"), "release"}},
+    {"DisplayWait",
+     &BrowserTourTest::WaitUntilKeysSent,
+     {NavigateTo("page1.htm"), "keydown 09", "keydown 09", "keydown 0D", "activate link2",
+      "release"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tour, TourCloseTest, ::testing::ValuesIn(kClosePoints),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A value that the tour reads as a number and that is none: the tour halts in
