@@ -294,6 +294,20 @@ class StringGridControlTest : public ::testing::Test {
     PumpFor(150);
   }
 
+  // Puts the pointer on a point of the screen and waits until the system has
+  // it there: under Wine it follows on the X server's time, and on a busy
+  // machine a late report of where it was can still undo the move.
+  bool PutPointerAt(POINT screen) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
+      SetCursorPos(screen.x, screen.y);
+      PumpFor(20);
+      POINT at{};
+      GetCursorPos(&at);
+      if (at.x == screen.x && at.y == screen.y) return true;
+    }
+    return false;
+  }
+
   void PumpFor(int milliseconds) {
     const DWORD start = GetTickCount();
     do {
@@ -876,7 +890,7 @@ TEST_F(StringGridControlTest, DraggingAHeaderDividerSetsTheColumnWidth) {
   // The cursor over a divider is the sizing arrow.
   POINT screen{kColLeft[2] - 1, 10};
   ClientToScreen(grid_, &screen);
-  SetCursorPos(screen.x, screen.y);
+  ASSERT_TRUE(PutPointerAt(screen));
   SendMessageW(grid_, WM_SETCURSOR, reinterpret_cast<WPARAM>(grid_),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
@@ -1014,8 +1028,7 @@ TEST_F(StringGridControlTest, TheRowsFollowTheScrollBoxWhileItIsDragged) {
 
   // The scroll bar tracks the drag in a loop of its own; a timer feeds it
   // the moves one at a time, then the release.
-  SendMouseAt(0, thumb);
-  PumpFor(50);
+  ASSERT_TRUE(PutPointerAt(thumb));
   INPUT press{};
   press.type = INPUT_MOUSE;
   press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;  // where the pointer now is
