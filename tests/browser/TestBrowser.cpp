@@ -30,9 +30,16 @@ void EventLog::Write(std::string_view line) const {
   }
   text += line;
   text += '\n';
-  HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A test reading the log shares it for reading only: the line waits until
+  // the test has read, rather than being lost.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (const DWORD start = GetTickCount();; Sleep(5)) {
+    file = CreateFileW(path_.c_str(), FILE_APPEND_DATA,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    if (GetTickCount() - start > 5000) break;
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -62,8 +62,15 @@ void TempFolder::Write(const vimbrel::Path& path, const std::string& bytes) cons
 }
 
 std::string TempFolder::Read(const vimbrel::Path& path) const {
-  win32::FileHandle file(CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A file that another process is writing (a test browser's log, a line at a
+  // time) is read once that process has let go of it.
+  win32::FileHandle file;
+  for (const DWORD start = GetTickCount();; Sleep(5)) {
+    file.Reset(CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Valid() || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    if (GetTickCount() - start > 5000) break;
+  }
   if (!file.Valid()) return "<missing>";
   std::string bytes;
   char buffer[4096];
