@@ -11,6 +11,11 @@ constexpr UINT_PTR kIdleTimer = 1;
 // A process that COM started but that no client took an object from goes
 // away by itself.
 constexpr UINT kIdleTimeoutMs = 60000;
+// How long a process whose frame "Quit" closed waits at most for its client
+// to let go of the object.
+constexpr UINT kQuitLingerMs = 10000;
+
+void CALLBACK EndProcessLoop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
 }  // namespace
 
@@ -116,9 +121,14 @@ void TestBrowser::ObjectCreated(IUnknown* object) {
 void TestBrowser::ObjectReleased() {
   object_ = nullptr;
   log_.Write("release");
-  // A browser that was never shown has nothing left to do once its last
-  // client has gone; a shown one stays until its window is closed.
-  if (frame_ && !IsWindowVisible(frame_)) {
+  // A browser whose window has gone, or that was never shown, has nothing
+  // left to do once its last client has gone; a shown one stays until its
+  // window is closed.
+  if (!frame_) {
+    PostQuitMessage(0);
+    return;
+  }
+  if (!IsWindowVisible(frame_)) {
     log_.Write("close release");
     DestroyWindow(frame_);
   }
@@ -266,6 +276,7 @@ void TestBrowser::Activate(int link) {
 }
 
 void TestBrowser::Close() {
+  closed_by_quit_ = quit_requested_;
   const char* how = quit_requested_ ? "Quit" : system_close_ ? "SC_CLOSE" : "WM_CLOSE";
   quit_requested_ = false;
   system_close_ = false;
@@ -279,6 +290,13 @@ void TestBrowser::Close() {
 
 void TestBrowser::FrameDestroyed() {
   frame_ = nullptr;
+  if (object_ && closed_by_quit_) {
+    // Wine sends the answer to "Quit" from another thread once the call has
+    // returned, and it is lost if the process ends first: the process ends
+    // once its client, answered, lets go of the object.
+    SetTimer(nullptr, 0, kQuitLingerMs, EndProcessLoop);
+    return;
+  }
   // Clients of a browser whose window has gone get the disconnection at their
   // next call, as with a browser the user closed.
   if (IUnknown* object = object_) {

@@ -78,6 +78,7 @@ class TestBrowser {
   bool object_seen_ = false;
   bool quit_requested_ = false;
   bool system_close_ = false;
+  bool closed_by_quit_ = false;
 };
 
 }  // namespace vimbrel::testbrowser
