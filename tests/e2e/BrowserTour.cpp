@@ -90,6 +90,9 @@ void BrowserTourTest::SetUp() {
 }
 
 void BrowserTourTest::TearDown() {
+  if (HasFailure()) {
+    for (const std::string& line : BrowserLog()) std::printf("browser log: %s\n", line.c_str());
+  }
   for (DWORD process : BrowserProcesses()) EndProcess(process);
   RegDeleteTreeW(HKEY_CURRENT_USER, browser::kSettingsKey);
 }
