@@ -142,8 +142,9 @@ void MessageBoxView::Press(int button_id) const {
   HWND button = GetDlgItem(window_, button_id);
   if (button == nullptr || !IsWindowVisible(button)) Fail("the message box lacks that button");
   ClickCentreOf(button);
-  if (!WaitUntil([this] { return !IsWindow(window_) || !IsWindowVisible(window_); },
-                 kActionTimeout)) {
+  // Gone, not only hidden: a box on its way out is still among the program's
+  // windows, and a message sent to it then fails.
+  if (!WaitUntil([this] { return !IsWindow(window_); }, kActionTimeout)) {
     Fail("the message box stayed after its button was clicked");
   }
 }
