@@ -158,12 +158,7 @@ class RunningProgram {
  private:
   std::optional<HWND> VisibleMessageBox() const;
 
-  struct ProcessHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-  };
-  win32::UniqueHandle<ProcessHandleTraits> process_;
+  win32::KernelObject process_;
   DWORD process_id_ = 0;
   mutable bool focus_settled_ = false;
 };
