@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vimbrel {
@@ -40,6 +41,9 @@ class Desktop {
   virtual void SetForegroundWindow(WindowHandle window) = 0;
   virtual WindowHandle ForegroundWindow() = 0;
   virtual bool HasClass(WindowHandle window, const char* class_name) = 0;
+  // The window's caption as code page 932 text, read without sending the
+  // window a message; empty for no window.
+  virtual std::string Caption(WindowHandle window) = 0;
   // Asks the window to close (WM_CLOSE), without waiting.
   virtual void RequestClose(WindowHandle window) = 0;
   // Handles every message waiting in the program's own queue, as the main loop

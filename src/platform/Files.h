@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vimbrel {
 
@@ -51,6 +53,15 @@ class Files {
   // Fails at once, leaving the file untouched, when the file cannot be written
   // (read-only, held by another program, missing folder).
   virtual std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) = 0;
+
+  // Adds `bytes` at the end of the file at `path`, made when it is missing, in
+  // one write that is flushed to disk before this returns. Other programs may
+  // read the file meanwhile, and other copies of this one append to it.
+  virtual void Append(const Path& path, std::string_view bytes) = 0;
+  // The size of the file at `path` in bytes; 0 when there is none.
+  virtual std::uint64_t FileSize(const Path& path) = 0;
+  // Gives the file at `from` the name `to`, replacing a file of that name.
+  virtual void Rename(const Path& from, const Path& to) = 0;
 };
 
 }  // namespace vimbrel

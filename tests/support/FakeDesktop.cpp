@@ -48,6 +48,13 @@ bool FakeDesktop::HasClass(WindowHandle window, const char* class_name) {
   return false;
 }
 
+std::string FakeDesktop::Caption(WindowHandle window) {
+  for (const Window& candidate : windows) {
+    if (candidate.handle == window) return candidate.caption;
+  }
+  return std::string();
+}
+
 void FakeDesktop::RequestClose(WindowHandle window) {
   log.push_back("close " + std::to_string(window));
   for (const Window& candidate : windows) {

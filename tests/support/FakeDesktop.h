@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/DesktopLock.h"
 
 namespace vimbrel::testing {
 
@@ -46,6 +47,7 @@ class FakeDesktop final : public Desktop {
   void SetForegroundWindow(WindowHandle window) override;
   WindowHandle ForegroundWindow() override { return foreground; }
   bool HasClass(WindowHandle window, const char* class_name) override;
+  std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
@@ -54,6 +56,19 @@ class FakeDesktop final : public Desktop {
   void Remove(WindowHandle handle);
   WindowHandle next_handle_ = 100;
   bool alt_down_ = false;
+};
+
+// The lock of one tour at a time, which another copy of the program may hold.
+class FakeDesktopLock final : public DesktopLock {
+ public:
+  bool TryAcquire() override {
+    if (!held_elsewhere) held = true;
+    return held;
+  }
+  void Release() override { held = false; }
+
+  bool held_elsewhere = false;
+  bool held = false;
 };
 
 }  // namespace vimbrel::testing

@@ -88,6 +88,27 @@ std::unique_ptr<InputFile> FakeFiles::OpenForReading(const Path& path) {
 
 std::unique_ptr<OutputFile> FakeFiles::OpenForReplacing(const Path& path) {
   Step(Op::Open);
+  RefuseWriting(path);
+  return std::make_unique<FakeOutputFile>(*this, path);
+}
+
+void FakeFiles::Append(const Path& path, std::string_view bytes) {
+  RefuseWriting(path);
+  entries[path].bytes.append(bytes);
+}
+
+std::uint64_t FakeFiles::FileSize(const Path& path) {
+  return IsFile(path) ? entries[path].bytes.size() : 0;
+}
+
+void FakeFiles::Rename(const Path& from, const Path& to) {
+  RefuseWriting(to);
+  if (!IsFile(from) || entries[from].held_for_writing) throw EInOutError(32);
+  entries[to] = entries[from];
+  entries.erase(from);
+}
+
+void FakeFiles::RefuseWriting(const Path& path) {
   Path folder = Folder(path);
   auto parent = entries.find(folder);
   if (!folder.empty() && (parent == entries.end() || !parent->second.directory)) {
@@ -98,7 +119,6 @@ std::unique_ptr<OutputFile> FakeFiles::OpenForReplacing(const Path& path) {
     if (entry->second.directory || entry->second.read_only) throw EInOutError(5);
     if (entry->second.held_for_writing) throw EInOutError(32);
   }
-  return std::make_unique<FakeOutputFile>(*this, path);
 }
 
 }  // namespace vimbrel::testing

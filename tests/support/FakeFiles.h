@@ -46,9 +46,15 @@ class FakeFiles final : public Files {
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;
+  // Refused like a replacement: a read-only or held file, a missing folder.
+  void Append(const Path& path, std::string_view bytes) override;
+  std::uint64_t FileSize(const Path& path) override;
+  void Rename(const Path& from, const Path& to) override;
 
   // Raises when the next `op` is due to fail.
   void Step(Op op);
+  // Raises where a file at `path` may not be written.
+  void RefuseWriting(const Path& path);
 
  private:
   int counts_[4] = {};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Timers.h"
 
 namespace vimbrel::testing {
@@ -45,6 +46,26 @@ class FakeTimers final : public TimerService {
   std::map<const TimerSink*, Running> running_;
   std::uint64_t now_ = 0;
   std::uint64_t next_order_ = 0;
+};
+
+// The wall clock on the timers' virtual time: `start` when it is 0, within
+// one day.
+class FakeClock final : public Clock {
+ public:
+  explicit FakeClock(const FakeTimers& timers) : timers_(timers) {}
+  LocalTime Now() override {
+    LocalTime now = start;
+    const std::uint64_t seconds =
+        timers_.Now() / 1000 + start.hour * 3600u + start.minute * 60u + start.second;
+    now.hour = static_cast<int>(seconds / 3600 % 24);
+    now.minute = static_cast<int>(seconds / 60 % 60);
+    now.second = static_cast<int>(seconds % 60);
+    return now;
+  }
+  LocalTime start{2026, 12, 9, 6, 0, 0};
+
+ private:
+  const FakeTimers& timers_;
 };
 
 }  // namespace vimbrel::testing

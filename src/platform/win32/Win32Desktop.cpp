@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/Wide.h"
+
 namespace vimbrel::win32 {
 
 namespace {
@@ -54,6 +56,15 @@ WindowHandle Win32Desktop::ForegroundWindow() {
 
 bool Win32Desktop::HasClass(WindowHandle window, const char* class_name) {
   return ClassIs(ToWindow(window), class_name);
+}
+
+std::string Win32Desktop::Caption(WindowHandle window) {
+  // GetWindowTextW, unlike WM_GETTEXT, cannot hang on a window that does not
+  // answer; it reads no more than this of another program's caption.
+  wchar_t caption[512];
+  const int length = GetWindowTextW(ToWindow(window), caption, 512);
+  return length > 0 ? NarrowCp932(std::wstring_view(caption, static_cast<std::size_t>(length)))
+                    : std::string();
 }
 
 void Win32Desktop::RequestClose(WindowHandle window) {

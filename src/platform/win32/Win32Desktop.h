@@ -18,6 +18,7 @@ class Win32Desktop final : public Desktop {
   void SetForegroundWindow(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
   bool HasClass(WindowHandle window, const char* class_name) override;
+  std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;

@@ -340,4 +340,34 @@ std::unique_ptr<OutputFile> Win32Files::OpenForReplacing(const Path& path) {
   Raise(ERROR_FILE_EXISTS);
 }
 
+void Win32Files::Append(const Path& path, std::string_view bytes) {
+  // Append access alone puts every write at the end, also while another copy
+  // appends; a viewer may read and others append meanwhile.
+  FileHandle file(CreateFileW(ExtendedLengthPath(path).c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) RaiseLastError();
+  DWORD written = 0;
+  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    RaiseLastError();
+  }
+  if (written != bytes.size()) Raise(ERROR_DISK_FULL);
+  if (!FlushFileBuffers(file.Get())) RaiseLastError();
+}
+
+std::uint64_t Win32Files::FileSize(const Path& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    return 0;
+  }
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void Win32Files::Rename(const Path& from, const Path& to) {
+  if (!MoveFileExW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING)) {
+    RaiseLastError();
+  }
+}
+
 }  // namespace vimbrel::win32

@@ -13,6 +13,9 @@ class Win32Files final : public Files {
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;
+  void Append(const Path& path, std::string_view bytes) override;
+  std::uint64_t FileSize(const Path& path) override;
+  void Rename(const Path& from, const Path& to) override;
 
  private:
   unsigned temp_files_made_ = 0;

@@ -1,0 +1,13 @@
+#include "platform/win32/Win32Clock.h"
+
+#include <windows.h>
+
+namespace vimbrel::win32 {
+
+LocalTime Win32Clock::Now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+}  // namespace vimbrel::win32
