@@ -1,5 +1,7 @@
 #include "tour/BrowserWindow.h"
 
+#include <algorithm>
+
 #include "list/StringGrid.h"
 #include "tour/ReadIntField.h"
 
@@ -27,13 +29,22 @@ bool BrowserWindow::BringBrowserToFront() {
   return true;
 }
 
-void BrowserWindow::SendRowKeys(int row) {
-  std::int32_t tabs = ReadIntField(grid_.Cell(kTabCountCol, row));
-  std::int32_t reverse_tabs = tabs <= 0 ? ReadIntField(grid_.Cell(kReverseTabCountCol, row)) : 0;
-  if (!BrowserIsForeground()) return;
-  for (std::int32_t i = 0; i < tabs; ++i) Press(keys::kTab);
-  for (std::int32_t i = 0; i < reverse_tabs; ++i) PressWith(keys::kShift, keys::kTab);
+RowKeys BrowserWindow::SendRowKeys(int row) {
+  RowKeys row_keys;
+  row_keys.tabs = std::max(0, ReadIntField(grid_.Cell(kTabCountCol, row)));
+  if (row_keys.tabs == 0) {
+    row_keys.reverse_tabs = std::max(0, ReadIntField(grid_.Cell(kReverseTabCountCol, row)));
+  }
+  if (!BrowserIsForeground()) {
+    const WindowHandle front = desktop_.ForegroundWindow();
+    if (front != 0) row_keys.front_caption = desktop_.Caption(front);
+    return row_keys;
+  }
+  for (std::int32_t i = 0; i < row_keys.tabs; ++i) Press(keys::kTab);
+  for (std::int32_t i = 0; i < row_keys.reverse_tabs; ++i) PressWith(keys::kShift, keys::kTab);
   Press(keys::kReturn);
+  row_keys.sent = true;
+  return row_keys;
 }
 
 bool BrowserWindow::CloseBrowserFrame() {
@@ -47,6 +58,12 @@ bool BrowserWindow::CloseBrowserFrame() {
     desktop_.RequestClose(frame);
   }
   return true;
+}
+
+std::optional<std::string> BrowserWindow::FrameLeftOpen() {
+  const WindowHandle frame = frames_.FindFrame();
+  if (frame == 0) return std::nullopt;
+  return desktop_.Caption(frame);
 }
 
 bool BrowserWindow::BrowserIsForeground() {

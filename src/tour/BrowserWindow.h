@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "platform/Desktop.h"
 
 namespace vimbrel {
@@ -29,6 +33,17 @@ class InternetExplorerFrames final : public BrowserFrames {
   Desktop& desktop_;
 };
 
+// What SendRowKeys did with a row's keys.
+struct RowKeys {
+  // Whether they were sent; false when they were held back because no frame
+  // of the browser was in front.
+  bool sent = false;
+  std::int32_t tabs = 0;          // TAB presses before Enter
+  std::int32_t reverse_tabs = 0;  // Shift+TAB presses before Enter
+  // Held back: the caption of the window that was in front; empty if none.
+  std::string front_caption;
+};
+
 // The browser's frame window and the key presses sent to it.
 class BrowserWindow {
  public:
@@ -46,10 +61,13 @@ class BrowserWindow {
   // TAB pressed as often as the row's TAB count says, or else Shift+TAB as
   // often as its reverse TAB count says, then Enter. Raises EConvertError for
   // a count that is not a number, before any key is sent.
-  void SendRowKeys(int row);
+  RowKeys SendRowKeys(int row);
   // Brings a frame to the front and closes it with Alt+F4. Whether one was
   // found.
   bool CloseBrowserFrame();
+  // The caption of a frame that is still open, touching none; none when no
+  // frame is left.
+  std::optional<std::string> FrameLeftOpen();
 
  private:
   // Keys are sent only while a browser frame has the foreground: typed into

@@ -12,6 +12,10 @@
 
 namespace vimbrel {
 
+// "Edge" or "Chrome" for a browser that /browser= names so (in any letter
+// case); none for a program's path, which says what it is itself.
+std::optional<std::string> RegisteredBrowserName(const Path& browser);
+
 // A browser of the Chromium family (Edge, Chrome and their kin) that the tour
 // starts as a program for every row, with a new window for the row's address.
 // Such a browser hands the request to a copy of itself that is already
@@ -39,8 +43,9 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
   // Asks every window of the row to close.
   void QuitBrowser() override;
   bool BringBrowserToFront() override { return window_.BringBrowserToFront(); }
-  void SendRowKeys(int row) override { window_.SendRowKeys(row); }
+  RowKeys SendRowKeys(int row) override { return window_.SendRowKeys(row); }
   bool CloseBrowserFrame() override { return window_.CloseBrowserFrame(); }
+  std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
 
  private:
   // The program to start, looked up afresh for every row.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,9 +21,12 @@ class TourBrowser {
   // Whether the browser's window was found (and brought to the front).
   virtual bool BringBrowserToFront() = 0;
   // Raises EConvertError for a count that is not a number, before any key.
-  virtual void SendRowKeys(int row) = 0;
+  virtual RowKeys SendRowKeys(int row) = 0;
   // Whether a window was left to close (and was sent Alt+F4).
   virtual bool CloseBrowserFrame() = 0;
+  // The caption of a window that is still open, touching none; none when
+  // every window has closed.
+  virtual std::optional<std::string> WindowLeftOpen() = 0;
 };
 
 // Internet Explorer through its automation object, and its "IEFrame" windows.
@@ -33,8 +37,9 @@ class InternetExplorer final : public TourBrowser {
   void OpenBrowser(std::string url) override { session_.OpenBrowser(std::move(url)); }
   void QuitBrowser() override { session_.QuitBrowser(); }
   bool BringBrowserToFront() override { return window_.BringBrowserToFront(); }
-  void SendRowKeys(int row) override { window_.SendRowKeys(row); }
+  RowKeys SendRowKeys(int row) override { return window_.SendRowKeys(row); }
   bool CloseBrowserFrame() override { return window_.CloseBrowserFrame(); }
+  std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
 
  private:
   BrowserSession& session_;

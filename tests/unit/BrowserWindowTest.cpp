@@ -69,7 +69,9 @@ TEST_F(BrowserWindowTest, SendsTheTabsOrElseTheReverseTabsThenEnter) {
     desktop.foreground = desktop.AddWindow("IEFrame");
     grid.SetCell(2, 2, c.tabs);
     grid.SetCell(3, 2, c.reverse_tabs);
-    window.SendRowKeys(2);
+    const RowKeys keys = window.SendRowKeys(2);
+    EXPECT_TRUE(keys.sent);
+    EXPECT_EQ(Presses(keys.tabs, keys.reverse_tabs), c.events);
     EXPECT_EQ(desktop.key_events, c.events);
     EXPECT_EQ(desktop.key_events.size(), c.events.size());
   }
@@ -92,9 +94,11 @@ TEST_F(BrowserWindowTest, ACountThatIsNotANumberSendsNothing) {
 TEST_F(BrowserWindowTest, SendsNoKeysUnlessABrowserFrameHasTheForeground) {
   grid.SetCell(2, 1, "2");
   desktop.AddWindow("IEFrame");
-  window.SendRowKeys(1);  // nothing in front
-  desktop.foreground = desktop.AddWindow("Notepad");
-  window.SendRowKeys(1);
+  EXPECT_EQ(window.SendRowKeys(1).front_caption, "");  // nothing in front
+  desktop.foreground = desktop.AddWindow({0, "Notepad", false, true, false, "memo.txt - Notepad"});
+  const RowKeys held_back = window.SendRowKeys(1);
+  EXPECT_FALSE(held_back.sent);
+  EXPECT_EQ(held_back.front_caption, "memo.txt - Notepad");
   EXPECT_TRUE(desktop.key_events.empty());
 
   // A row past the end reads as empty counts: Enter alone.
