@@ -19,9 +19,7 @@ std::string ErrorBoxText(std::string_view message) {
 }
 
 void ShowErrorBox(MessageBoxes& boxes, const std::exception& error) {
-  const auto* own = dynamic_cast<const Exception*>(&error);
-  std::string_view message = own != nullptr ? std::string_view(own->Message()) : error.what();
-  boxes.ShowError(ErrorBoxText(message), texts::kApplicationTitle);
+  boxes.ShowError(ErrorBoxText(MessageOf(error)), texts::kApplicationTitle);
 }
 
 }  // namespace vimbrel

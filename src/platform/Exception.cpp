@@ -49,4 +49,9 @@ std::string EOleSysError::MessageFor(std::int32_t code, std::string_view system_
   return message;
 }
 
+std::string MessageOf(const std::exception& error) {
+  const auto* own = dynamic_cast<const Exception*>(&error);
+  return own != nullptr ? own->Message() : std::string(error.what());
+}
+
 }  // namespace vimbrel

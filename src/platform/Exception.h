@@ -76,6 +76,10 @@ class EOleException : public EOleSysError {
   using EOleSysError::EOleSysError;
 };
 
+// The message that `error` shows: an error of the program's own carries it,
+// any other error gives its what().
+std::string MessageOf(const std::exception& error);
+
 // `text` without the trailing single-byte characters of value 0x20 or less and
 // without trailing "."; a double-byte character at the end stops the cut.
 std::string TrimTrailingBlanksAndDots(std::string_view text);
