@@ -1,26 +1,35 @@
 #include "app/MainForm.h"
 
+#include <exception>
+
+#include "app/ErrorBox.h"
 #include "list/ListEditing.h"
 #include "list/ListFile.h"
 #include "list/RowText.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
+#include "tour/ReadIntField.h"
 #include "tour/StartedBrowser.h"
 
 namespace vimbrel {
 
 MainForm::MainForm(const FormServices& services, const FormControls& controls,
-                   std::optional<Path> browser)
+                   const StartOptions& options)
     : Browser(services.automation),
       BrowserFrame(services.desktop, Grid),
-      ChosenBrowser(browser ? std::unique_ptr<TourBrowser>(std::make_unique<StartedBrowser>(
-                                  services.desktop, services.programs, Grid, std::move(*browser)))
-                            : std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
+      ChosenBrowser(options.browser
+                        ? std::unique_ptr<TourBrowser>(std::make_unique<StartedBrowser>(
+                              services.desktop, services.programs, Grid, *options.browser))
+                        : std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, *ChosenBrowser,
-            *this}),
+            *this, services.lock}),
       services_(services),
-      window_(controls.MainWindow) {}
+      window_(controls.MainWindow),
+      page_time_field_(controls.PageTimeField),
+      browser_(options.browser),
+      started_with_tour_(options.unattended_tour),
+      log_(services.files, services.clock, ListFile()) {}
 
 void MainForm::FormCreate() {
   static constexpr int kColWidths[] = {60, 400, 60, 60};
@@ -32,7 +41,12 @@ void MainForm::FormCreate() {
   Grid.SetCell(2, 0, texts::kHeaderTabs);
   Grid.SetCell(3, 0, texts::kHeaderReverseTabs);
   SetRowText(Grid, 1, "1,,,,");
-  LoadListClick();
+  if (!started_with_tour_) return LoadListClick();
+  try {
+    LoadListClick();
+  } catch (const std::exception& error) {
+    load_error_ = ErrorBoxText(MessageOf(error));
+  }
 }
 
 bool MainForm::FormCloseQuery() {
@@ -74,31 +88,78 @@ void MainForm::DeleteRowClick() {
   Modified = true;
 }
 
-void MainForm::TourClick() {
-  // A click of the user's own: whatever the tour started by /tour ends in,
-  // the window stays open.
-  close_after_tour_ = false;
-  Tour.TourClick();
-}
+void MainForm::TourClick() { Tour.TourClick(); }
 
 void MainForm::StartUnattendedTour() {
   if (list_load_ == ListLoad::Missing) {
-    throw Exception(
-        cp932::FillText(texts::kErrorNoListToTour, services_.files.PathText(ListFile())));
+    return RefuseUnattendedTour(ErrorBoxText(
+        cp932::FillText(texts::kErrorNoListToTour, services_.files.PathText(ListFile()))));
   }
-  // A failed load has shown its box already. A click of the user's own
-  // before this moment is not to be turned into a stop.
-  if (list_load_ != ListLoad::Read || !Tour.Idle()) return;
-  Tour.TourClick();
-  close_after_tour_ = true;
+  if (list_load_ == ListLoad::Failed) return RefuseUnattendedTour(load_error_);
+  // A click of the user's own before this moment is not to be turned into a
+  // stop.
+  if (!Tour.Idle()) return;
+  try {
+    // Refused here, before any browser starts, rather than after the first
+    // row's address has been opened.
+    Tour.PageDisplayInterval();
+    unattended_tour_ = true;
+    exit_code_ = 1;
+    Tour.Start(kUnattendedTour);
+  } catch (const std::exception& error) {
+    unattended_tour_ = false;
+    RefuseUnattendedTour(ErrorBoxText(MessageOf(error)));
+  }
+}
+
+void MainForm::FormDestroy() { Tour.EndAtExit(); }
+
+void MainForm::RefuseUnattendedTour(std::string_view message) {
+  log_.NotToured(message);
+  exit_code_ = 2;
+  window_.RequestClose();
+}
+
+std::string MainForm::BrowserName() const {
+  if (!browser_) return texts::kLogInternetExplorer;
+  return RegisteredBrowserName(*browser_).value_or(services_.files.PathText(*browser_));
+}
+
+std::string MainForm::PageSecondsText() const {
+  const std::string text = page_time_field_.Text();
+  try {
+    return std::to_string(ReadIntField(text));
+  } catch (const std::exception&) {
+    // The tour will halt on it; the log shows what it was.
+    return text;
+  }
 }
 
 void MainForm::OnTourRowChanged(std::int32_t row) { Grid.SetMarkedRow(row); }
 
-void MainForm::OnTourFinished() {
-  if (!close_after_tour_) return;
-  close_after_tour_ = false;
-  window_.RequestClose();
+void MainForm::OnTourStarted() {
+  rows_sent_ = 0;
+  every_row_clean_ = true;
+  log_.TourStarted(BrowserName(), PageSecondsText(), DataRows());
+}
+
+void MainForm::OnRowEnded(const RowEnd& row) {
+  const bool sent = row.outcome == RowOutcome::Sent;
+  if (sent) ++rows_sent_;
+  if (!sent || row.left_open) every_row_clean_ = false;
+  log_.RowEnded(row);
+}
+
+void MainForm::OnTourEnded(TourEnd how) {
+  std::optional<int> exit_code;
+  if (unattended_tour_) {
+    unattended_tour_ = false;
+    exit_code_ = how == TourEnd::Finished && every_row_clean_ ? 0 : 1;
+    exit_code = exit_code_;
+  }
+  log_.TourEnded(how, rows_sent_, DataRows(), exit_code);
+  // A stop is a person's, who is at the program; a closed program is going.
+  if (exit_code && (how == TourEnd::Finished || how == TourEnd::Halted)) window_.RequestClose();
 }
 
 void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }

@@ -5,10 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "app/StartOptions.h"
+#include "app/TourLog.h"
 #include "list/StringGrid.h"
 #include "platform/Automation.h"
 #include "platform/BrowserPrograms.h"
+#include "platform/Clock.h"
 #include "platform/Desktop.h"
+#include "platform/DesktopLock.h"
 #include "platform/Files.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
@@ -27,6 +31,8 @@ struct FormServices {
   Automation& automation;
   MessageBoxes& boxes;
   BrowserPrograms& programs;
+  Clock& clock;
+  DesktopLock& lock;
 };
 
 // The main window and the controls of it that its handlers read or write.
@@ -41,20 +47,29 @@ struct FormControls {
 // dispatches the event shows them in the error box.
 class MainForm final : private TourObserver {
  public:
-  // `browser`: the browser that /browser= named for the tour ("edge",
-  // "chrome" or a program's path); Internet Explorer when none.
+  // From the command line: the browser that /browser= named for the tour
+  // ("edge", "chrome" or a program's path; Internet Explorer when none), and
+  // whether /tour started the program.
   MainForm(const FormServices& services, const FormControls& controls,
-           std::optional<Path> browser = std::nullopt);
+           const StartOptions& options = {});
 
+  // Started with /tour, a list file that cannot be read is not shown in a
+  // box: the tour that does not start says so in the log.
   void FormCreate();
-  // Started with /tour, once the window is shown and idle: a tour as if the
-  // tour button had been clicked, and the window closes when that tour has
-  // gone past its last row by itself. A stop or a halt leaves it open. Only a
-  // list file read whole is toured: after a failed load nothing starts, and
-  // without a list file an error names the file looked for.
+  // Started with /tour, once the window is shown and idle: a tour that waits
+  // for nobody (kUnattendedTour), and the window closes when it has gone past
+  // its last row. A stop of the user's leaves it open. A list file that was
+  // not read whole, a page display time that the tour cannot use or another
+  // copy's tour tours nothing: the log says why and the window closes.
   void StartUnattendedTour();
+  // The program's exit code: what the tour that /tour started came to (0
+  // every row sent and every window closed, 1 otherwise, 2 nothing toured);
+  // 0 without /tour.
+  int ExitCode() const { return exit_code_; }
   // Whether the window may close; may save first.
   bool FormCloseQuery();
+  // The window goes: a tour still running ends with it.
+  void FormDestroy();
   // The system asks whether the session may end: never asks the user.
   bool EndSessionQuery();
 
@@ -79,13 +94,29 @@ class MainForm final : private TourObserver {
   enum class ListLoad { Failed, Missing, Read };
 
   Path ListFile() const;
+  int DataRows() const { return Grid.RowCount() - 1; }
+  // The browser and the page display time as the log's first line names them.
+  std::string BrowserName() const;
+  std::string PageSecondsText() const;
+  // Tours nothing: the log says why, and the program ends with 2.
+  void RefuseUnattendedTour(std::string_view message);
   void OnTourRowChanged(std::int32_t row) override;
-  void OnTourFinished() override;
+  void OnTourStarted() override;
+  void OnRowEnded(const RowEnd& row) override;
+  void OnTourEnded(TourEnd how) override;
 
   FormServices services_;
   Window& window_;
-  bool close_after_tour_ = false;          // the running tour was started by /tour
+  const TextField& page_time_field_;
+  const std::optional<Path> browser_;
+  const bool started_with_tour_;
+  TourLog log_;
+  bool unattended_tour_ = false;           // the running tour is the one /tour started
   ListLoad list_load_ = ListLoad::Failed;  // how the latest load went
+  std::string load_error_;                 // its message, unattended, when it failed
+  int rows_sent_ = 0;                      // in the running tour
+  bool every_row_clean_ = true;            // sent, with no window left open
+  int exit_code_ = 0;
 };
 
 }  // namespace vimbrel

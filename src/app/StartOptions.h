@@ -15,6 +15,9 @@ struct StartOptions {
   // "/browser=edge", "/browser=chrome" or "/browser=<path of its program>":
   // the tour's browser instead of Internet Explorer. The last one counts.
   std::optional<Path> browser;
+  // "/wait=N": the page display time field's text for this start, as if
+  // typed. The last one counts.
+  std::optional<Path> page_time;
 };
 
 // `arguments` without the program's own path, as CommandLineToArgvW splits

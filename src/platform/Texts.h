@@ -67,6 +67,52 @@ inline constexpr char kErrorNoTimer[] = "\x83^\x83" "C\x83}\x81[\x82\xF0\x8E\xE6
 inline constexpr char kErrorPageTimeRange[] = "\x83y\x81[\x83W\x95\x5C\x8E\xA6\x8E\x9E\x8A\xD4 %d \x95" "b\x82\xCD 1 \x82\xA9\x82\xE7 2147483 \x95" "b\x82\xDC\x82\xC5\x82\xCC\x94\xCD\x88\xCD\x82\xC9\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // 巡回リスト '%s' が見つからないので巡回しません
 inline constexpr char kErrorNoListToTour[] = "\x8F\x84\x89\xF1\x83\x8A\x83X\x83g '%s' \x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2\x82\xCC\x82\xC5\x8F\x84\x89\xF1\x82\xB5\x82\xDC\x82\xB9\x82\xF1";
+// ほかのビンブレルが巡回中なので巡回しません
+inline constexpr char kErrorOtherTourRunning[] = "\x82\xD9\x82\xA9\x82\xCC\x83r\x83\x93\x83u\x83\x8C\x83\x8B\x82\xAA\x8F\x84\x89\xF1\x92\x86\x82\xC8\x82\xCC\x82\xC5\x8F\x84\x89\xF1\x82\xB5\x82\xDC\x82\xB9\x82\xF1";
+// 巡回開始
+inline constexpr char kLogTourStarted[] = "\x8F\x84\x89\xF1\x8AJ\x8En";
+// 巡回終了
+inline constexpr char kLogTourEnded[] = "\x8F\x84\x89\xF1\x8FI\x97\xB9";
+// 巡回せず
+inline constexpr char kLogNotToured[] = "\x8F\x84\x89\xF1\x82\xB9\x82\xB8";
+// Internet Explorer
+inline constexpr char kLogInternetExplorer[] = "Internet Explorer";
+// Edge
+inline constexpr char kLogEdge[] = "Edge";
+// Chrome
+inline constexpr char kLogChrome[] = "Chrome";
+// %s秒
+inline constexpr char kLogSeconds[] = "%s\x95" "b";
+// %d行
+inline constexpr char kLogRows[] = "%d\x8Ds";
+// %s行送信
+inline constexpr char kLogRowsSent[] = "%s\x8Ds\x91\x97\x90M";
+// 終了コード %d
+inline constexpr char kLogExitCode[] = "\x8FI\x97\xB9\x83R\x81[\x83h %d";
+// 送信
+inline constexpr char kLogSent[] = "\x91\x97\x90M";
+// 保留
+inline constexpr char kLogHeldBack[] = "\x95\xDB\x97\xAF";
+// 未検出
+inline constexpr char kLogNotFound[] = "\x96\xA2\x8C\x9F\x8Fo";
+// エラー
+inline constexpr char kLogError[] = "\x83G\x83\x89\x81[";
+// 中止
+inline constexpr char kLogStopped[] = "\x92\x86\x8E~";
+// 未終了
+inline constexpr char kLogLeftOpen[] = "\x96\xA2\x8FI\x97\xB9";
+// TAB×%d Enter
+inline constexpr char kLogTabs[] = "TAB\x81~%d Enter";
+// Shift+TAB×%d Enter
+inline constexpr char kLogReverseTabs[] = "Shift+TAB\x81~%d Enter";
+// Enter
+inline constexpr char kLogEnter[] = "Enter";
+// 完了
+inline constexpr char kLogFinished[] = "\x8A\xAE\x97\xB9";
+// 停止
+inline constexpr char kLogHalted[] = "\x92\xE2\x8E~";
+// 終了
+inline constexpr char kLogClosed[] = "\x8FI\x97\xB9";
 // バリアントはオートメーション オブジェクトを参照していません
 inline constexpr char kErrorNotAnObject[] = "\x83o\x83\x8A\x83" "A\x83\x93\x83g\x82\xCD\x83I\x81[\x83g\x83\x81\x81[\x83V\x83\x87\x83\x93 \x83I\x83u\x83W\x83" "F\x83N\x83g\x82\xF0\x8EQ\x8F\xC6\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1";
 // メソッド '%s' はオートメーション オブジェクトでサポートしていません

@@ -17,11 +17,19 @@ constexpr char kWindowClass[] = "Chrome_WidgetWin_1";
 struct RegisteredBrowser {
   const char* name;  // as /browser= gives it
   const char* program;
+  const char* display_name;
 };
-constexpr RegisteredBrowser kRegisteredBrowsers[] = {{"edge", "msedge.exe"},
-                                                     {"chrome", "chrome.exe"}};
+constexpr RegisteredBrowser kRegisteredBrowsers[] = {{"edge", "msedge.exe", texts::kLogEdge},
+                                                     {"chrome", "chrome.exe", texts::kLogChrome}};
 
 }  // namespace
+
+std::optional<std::string> RegisteredBrowserName(const Path& browser) {
+  for (const RegisteredBrowser& registered : kRegisteredBrowsers) {
+    if (EqualsIgnoringAsciiCase(browser, registered.name)) return registered.display_name;
+  }
+  return std::nullopt;
+}
 
 void StartedBrowser::OpenBrowser(std::string url) {
   const Path program = Program();

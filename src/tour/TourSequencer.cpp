@@ -2,6 +2,7 @@
 
 #include "list/StringGrid.h"
 #include "platform/Cp932.h"
+#include "platform/DesktopLock.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
 #include "platform/Ui.h"
@@ -50,11 +51,7 @@ TourSequencer::TourSequencer(const Parts& parts)
 
 void TourSequencer::TourClick() {
   if (Idle()) {
-    parts_.tour_button.SetCaption(texts::kTourRunning);
-    StopRequested = false;
-    CurrentRow = 1;
-    Arm(RowWaitTimer, kStepInterval);
-    ReportTourRow();
+    Start(kAttendedTour);
   } else {
     // The poll first: a stop that gets no timer leaves the button usable
     // instead of disabled with nothing left to enable it again.
@@ -65,7 +62,29 @@ void TourSequencer::TourClick() {
   }
 }
 
+void TourSequencer::Start(const TourPolicy& policy) {
+  if (!parts_.lock.TryAcquire()) throw Exception(texts::kErrorOtherTourRunning);
+  policy_ = policy;
+  touring_ = true;
+  row_.reset();
+  parts_.tour_button.SetCaption(texts::kTourRunning);
+  StopRequested = false;
+  CurrentRow = 1;
+  parts_.observer.OnTourStarted();
+  Guarded([this] { Arm(RowWaitTimer, kStepInterval); });
+  ReportTourRow();
+}
+
 bool TourSequencer::Idle() const { return parts_.tour_button.Caption() == texts::kTourIdle; }
+
+void TourSequencer::EndAtExit() {
+  for (TTimer* timer :
+       {&RowWaitTimer, &FrameWaitTimer, &KeysWaitTimer, &DisplayWaitTimer, &CloseWaitTimer}) {
+    timer->SetEnabled(false);
+  }
+  EndTour(TourEnd::Closed);
+  ReportTourRow();
+}
 
 void TourSequencer::StopPollElapsed() {
   if (StopRequested && ChainHalted()) StopRequested = false;
@@ -82,55 +101,164 @@ void TourSequencer::RowWaitElapsed() {
   RowWaitTimer.SetEnabled(false);
   if (StopRequested) {
     StopRequested = false;
+    EndTour(TourEnd::Stopped);
     return;
   }
   if (CurrentRow >= parts_.grid.RowCount()) {
     parts_.tour_button.SetCaption(texts::kTourIdle);
-    parts_.observer.OnTourFinished();
+    EndTour(TourEnd::Finished);
     return;
   }
   // Read once, here: opening the browser lets other handlers edit the grid.
-  parts_.browser.OpenBrowser(parts_.grid.Cell(kAddressCol, CurrentRow));
-  Arm(FrameWaitTimer, PageDisplayInterval());
+  Row& row = RowState();
+  Guarded([this, &row] {
+    parts_.browser.OpenBrowser(row.end.address);
+    Arm(FrameWaitTimer, PageDisplayInterval());
+  });
 }
 
 void TourSequencer::FrameWaitElapsed() {
   ChainStep step(*this);
   FrameWaitTimer.SetEnabled(false);
-  if (parts_.browser.BringBrowserToFront()) {
-    Arm(KeysWaitTimer, kStepInterval);
-  } else if (StopRequested) {
-    StopRequested = false;
-  } else {
-    Arm(FrameWaitTimer, FrameWaitTimer.Interval());
-  }
+  Guarded([this] {
+    Row& row = RowState();
+    ++row.frame_searches;
+    if (parts_.browser.BringBrowserToFront()) {
+      Arm(KeysWaitTimer, kStepInterval);
+    } else if (StopRequested) {
+      StopRequested = false;
+      row.end.outcome = RowOutcome::Stopped;
+      EndRow();
+      EndTour(TourEnd::Stopped);
+    } else if (policy_.frame_searches != 0 && row.frame_searches >= policy_.frame_searches) {
+      row.end.outcome = RowOutcome::NotFound;
+      QuitRowBrowser();
+      Arm(CloseWaitTimer, kStepInterval);
+    } else {
+      Arm(FrameWaitTimer, FrameWaitTimer.Interval());
+    }
+  });
 }
 
 void TourSequencer::KeysWaitElapsed() {
   ChainStep step(*this);
   KeysWaitTimer.SetEnabled(false);
-  parts_.browser.SendRowKeys(CurrentRow);
-  Arm(DisplayWaitTimer, PageDisplayInterval());
+  Guarded([this] {
+    Row& row = RowState();
+    row.end.keys = parts_.browser.SendRowKeys(CurrentRow);
+    row.end.outcome = row.end.keys.sent ? RowOutcome::Sent : RowOutcome::HeldBack;
+    Arm(DisplayWaitTimer, PageDisplayInterval());
+  });
 }
 
 void TourSequencer::DisplayWaitElapsed() {
   ChainStep step(*this);
   DisplayWaitTimer.SetEnabled(false);
-  parts_.browser.QuitBrowser();
-  Arm(CloseWaitTimer, kStepInterval);
+  Guarded([this] {
+    QuitRowBrowser();
+    Arm(CloseWaitTimer, kStepInterval);
+  });
 }
 
 void TourSequencer::CloseWaitElapsed() {
   ChainStep step(*this);
   CloseWaitTimer.SetEnabled(false);
-  if (parts_.browser.CloseBrowserFrame()) {
+  Guarded([this] {
+    Row& row = RowState();
+    ++row.close_ticks;
+    if (policy_.close_ticks != 0 && row.close_ticks >= policy_.close_ticks) {
+      row.end.left_open = parts_.browser.WindowLeftOpen();
+      if (row.end.left_open) return FinishRow();
+    }
+    if (parts_.browser.CloseBrowserFrame()) {
+      Arm(CloseWaitTimer, kStepInterval);
+    } else {
+      FinishRow();
+    }
+  });
+}
+
+template <typename Step>
+void TourSequencer::Guarded(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception& error) {
+    OnStepError(error);
+  }
+}
+
+void TourSequencer::OnStepError(const std::exception& error) {
+  // A row's first error is the one that ended it.
+  if (row_ && row_->end.outcome != RowOutcome::Error) {
+    row_->end.outcome = RowOutcome::Error;
+    row_->end.error = MessageOf(error);
+  }
+  if (!policy_.carries_on_after_errors) {
+    if (row_) EndRow();
+    EndTour(TourEnd::Halted);
+    throw;
+  }
+  if (row_) {
+    AbandonRow();
+  } else {
+    EndTour(TourEnd::Halted);
+  }
+}
+
+void TourSequencer::AbandonRow() {
+  if (!row_->quit) {
+    try {
+      QuitRowBrowser();
+    } catch (const std::exception&) {
+      // The row's line tells its first error; the windows are closed all the same.
+    }
+  }
+  try {
     Arm(CloseWaitTimer, kStepInterval);
-  } else if (StopRequested) {
+  } catch (const std::exception&) {
+    // Without a timer no tour can go on.
+    EndRow();
+    EndTour(TourEnd::Halted);
+  }
+}
+
+TourSequencer::Row& TourSequencer::RowState() {
+  if (!row_) {
+    row_.emplace();
+    row_->end.row = CurrentRow;
+    row_->end.address = parts_.grid.Cell(kAddressCol, CurrentRow);
+  }
+  return *row_;
+}
+
+void TourSequencer::QuitRowBrowser() {
+  RowState().quit = true;
+  parts_.browser.QuitBrowser();
+}
+
+void TourSequencer::FinishRow() {
+  EndRow();
+  if (StopRequested) {
     StopRequested = false;
+    EndTour(TourEnd::Stopped);
   } else {
     ++CurrentRow;
     Arm(RowWaitTimer, kStepInterval);
   }
+}
+
+void TourSequencer::EndRow() {
+  // Once the program has ended the tour, what its last step finishes is not
+  // reported.
+  if (touring_) parts_.observer.OnRowEnded(row_->end);
+  row_.reset();
+}
+
+void TourSequencer::EndTour(TourEnd how) {
+  if (!touring_) return;
+  touring_ = false;
+  parts_.lock.Release();
+  parts_.observer.OnTourEnded(how);
 }
 
 void TourSequencer::Arm(TTimer& timer, std::uint32_t interval_ms) {

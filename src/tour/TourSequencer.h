@@ -1,25 +1,79 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
 
 #include "platform/Timer.h"
+#include "tour/BrowserWindow.h"
 
 namespace vimbrel {
 
 class Button;
+class DesktopLock;
 class StringGrid;
 class TextField;
 class TourBrowser;
 
+// How a row of the tour ended.
+enum class RowOutcome {
+  Sent,      // its keys were sent
+  HeldBack,  // its keys were held back: the browser was not in front
+  NotFound,  // the browser's window never appeared
+  Error,     // an error ended it
+  Stopped,   // a stop request ended it before its keys
+};
+
+// A row once it has ended.
+struct RowEnd {
+  std::int32_t row = 0;
+  std::string address;  // as the row started with it
+  RowOutcome outcome = RowOutcome::Stopped;
+  RowKeys keys;       // Sent and HeldBack: what was sent, or what was in front
+  std::string error;  // Error: the error's message
+  // The caption of a window that was still open when the wait for the
+  // windows to close gave up.
+  std::optional<std::string> left_open;
+};
+
+// How a tour ended.
+enum class TourEnd {
+  Finished,  // it went past the last row
+  Stopped,   // a stop request was taken
+  Halted,    // an error halted it
+  Closed,    // the program ended during it
+};
+
+// What a tour does when nobody watches it. A tour that the user started
+// waits as long as its browser needs and halts in the error box on an error;
+// one that runs unattended ends every row in bounded time and goes on.
+struct TourPolicy {
+  // An error ends its row only: the browser is quit and its windows closed as
+  // at a row's end, and the tour goes on with the next row. Nothing is shown.
+  bool carries_on_after_errors = false;
+  // Searches for the row's window, one page display time apart, before the
+  // row ends as not found; 0 for no limit.
+  int frame_searches = 0;
+  // Ticks of the wait for the row's windows to close before it gives up on
+  // them; 0 for no limit.
+  int close_ticks = 0;
+};
+inline constexpr TourPolicy kAttendedTour{};
+inline constexpr TourPolicy kUnattendedTour{true, 3, 20};
+
 // What the tour tells its window. Called as a handler of the tour ends, also
-// when an error is on its way out of it, so neither may raise.
+// when an error is on its way out of it, so none may raise.
 class TourObserver {
  public:
   // The row the tour is working on: CurrentRow while a tour runs, 0 once it
   // is idle, its stop has been taken, or it has halted.
   virtual void OnTourRowChanged(std::int32_t row) = 0;
-  // The tour went past the last row and is idle again, by itself.
-  virtual void OnTourFinished() = 0;
+  // A tour has started, before its first row.
+  virtual void OnTourStarted() = 0;
+  virtual void OnRowEnded(const RowEnd& row) = 0;
+  // The tour is over; after Finished it is idle again, by itself.
+  virtual void OnTourEnded(TourEnd how) = 0;
 
  protected:
   ~TourObserver() = default;
@@ -38,13 +92,23 @@ class TourSequencer {
     const StringGrid& grid;
     TourBrowser& browser;
     TourObserver& observer;
+    DesktopLock& lock;  // held from a tour's start until it is over
   };
   explicit TourSequencer(const Parts& parts);
 
-  // The tour button: starts a tour when idle, asks a running one to stop.
+  // The tour button: starts a tour the user watches when idle, asks a running
+  // one to stop.
   void TourClick();
+  // Starts a tour from idle. Raises when another copy of the program tours.
+  void Start(const TourPolicy& policy);
   // No tour runs or waits for its stop: the tour button would start one.
   bool Idle() const;
+  // The program is ending: a tour still running ends here, and no step of it
+  // runs any more.
+  void EndAtExit();
+  // The page display time in milliseconds. Raises EConvertError, or
+  // EConvertError for a time that no timer can wait (0 or less, too long).
+  std::uint32_t PageDisplayInterval() const;
 
   void StopPollElapsed();
   void RowWaitElapsed();
@@ -67,11 +131,32 @@ class TourSequencer {
   // Marks a chain handler as running, also while it handles waiting messages.
   class ChainStep;
 
+  // The row being worked on, from its start to its end.
+  struct Row {
+    RowEnd end;
+    bool quit = false;  // the browser has been told to quit for it
+    int frame_searches = 0;
+    int close_ticks = 0;
+  };
+
+  // Runs a chain step; an error that escapes it ends the row (and halts the
+  // tour, unless the policy carries on).
+  template <typename Step>
+  void Guarded(Step&& step);
+  void OnStepError(const std::exception& error);
+  // An unattended row after an error: its browser is quit and its windows
+  // are closed, and the tour goes on.
+  void AbandonRow();
+  // The row being worked on, begun with its address when it is missing.
+  Row& RowState();
+  void QuitRowBrowser();
+  // The windows are closed (or given up on): the next row, or the stop.
+  void FinishRow();
+  void EndRow();
+  void EndTour(TourEnd how);
+
   // Arms a timer afresh: its first tick comes one interval from now.
   void Arm(TTimer& timer, std::uint32_t interval_ms);
-  // The page display time in milliseconds. Raises EConvertError, or
-  // EConvertError for a time that no timer can wait (0 or less, too long).
-  std::uint32_t PageDisplayInterval() const;
   // No chain timer will tick and no chain handler is running: the tour was
   // halted by an error.
   bool ChainHalted() const;
@@ -79,6 +164,9 @@ class TourSequencer {
   void ReportTourRow() noexcept;
 
   Parts parts_;
+  TourPolicy policy_;
+  bool touring_ = false;  // started and not yet over
+  std::optional<Row> row_;
   int chain_depth_ = 0;
   std::int32_t reported_row_ = 0;
 };

@@ -154,6 +154,7 @@ void TestBrowser::SetVisible(bool visible) {
 
 void TestBrowser::ShowAddress(const std::wstring& address) {
   SetWindowTextW(address_, address.c_str());
+  if (!address.empty() && address == settings_.refuse_close_at) settings_.refuse_close = true;
 }
 
 void TestBrowser::Quit() {

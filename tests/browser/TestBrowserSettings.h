@@ -21,6 +21,8 @@ inline constexpr wchar_t kLogFile[] = L"LogFile";
 inline constexpr wchar_t kLogTimes[] = L"LogTimes";
 // REG_DWORD 1: the frame ignores WM_CLOSE, however it is asked to close.
 inline constexpr wchar_t kRefuseClose[] = L"RefuseClose";
+// REG_SZ: as RefuseClose, from when the browser is sent to this address on.
+inline constexpr wchar_t kRefuseCloseAt[] = L"RefuseCloseAt";
 // REG_SZ: a member name that the lookup reports as unknown.
 inline constexpr wchar_t kUnknownMember[] = L"UnknownMember";
 // REG_SZ: a member that fails with FailStatus (REG_DWORD). For

@@ -98,11 +98,15 @@ void BrowserTourTest::TearDown() {
 }
 
 void BrowserTourTest::SetBrowserSetting(const wchar_t* name, DWORD value) {
-  HKEY settings = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, browser::kSettingsKey, 0, KEY_WRITE, &settings),
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, browser::kSettingsKey, name, REG_DWORD, &value,
+                            sizeof value),
             ERROR_SUCCESS);
-  RegSetValueExW(settings, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(settings);
+}
+
+void BrowserTourTest::SetBrowserSetting(const wchar_t* name, const std::wstring& value) {
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, browser::kSettingsKey, name, REG_SZ, value.c_str(),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
 }
 
 std::vector<LogLine> BrowserTourTest::TimedBrowserLog() const {

@@ -79,6 +79,7 @@ class BrowserTourTest : public TourProgramTest {
 
   // A setting that browser processes started from now on take up.
   void SetBrowserSetting(const wchar_t* name, DWORD value);
+  void SetBrowserSetting(const wchar_t* name, const std::wstring& value);
 
   std::vector<LogLine> TimedBrowserLog() const;
   std::vector<std::string> BrowserLog() const;

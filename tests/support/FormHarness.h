@@ -20,7 +20,7 @@ namespace vimbrel::testing {
 // program's message handling does.
 class FormHarness {
  public:
-  FormHarness() {
+  explicit FormHarness(const StartOptions& options = {}) : form(Services(), Controls(), options) {
     timers.on_error = [this](const std::exception& error) { ShowErrorBox(boxes, error); };
   }
 
@@ -52,11 +52,18 @@ class FormHarness {
   FakeAutomation automation;
   FakeMessageBoxes boxes;
   FakeBrowserPrograms programs;
+  FakeClock clock{timers};
+  FakeDesktopLock lock;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
-  MainForm form{{files, timers, desktop, automation, boxes, programs},
-                {window, tour_button, page_time_field}};
+  MainForm form;
+
+ private:
+  FormServices Services() {
+    return {files, timers, desktop, automation, boxes, programs, clock, lock};
+  }
+  FormControls Controls() { return {window, tour_button, page_time_field}; }
 };
 
 }  // namespace vimbrel::testing

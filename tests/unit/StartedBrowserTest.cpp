@@ -42,20 +42,28 @@ TEST(CommandLine, QuotesEachArgumentSoThatItIsReadBackWhole) {
 }
 
 TEST(StartOptions, ReadsTheSwitchesInAnyCaseAndOrder) {
-  const std::tuple<std::vector<Path>, bool, std::optional<Path>> cases[] = {
-      {{}, false, std::nullopt},
-      {{u"-TOUR"}, true, std::nullopt},
-      {{u"/Browser=edge", u"/tour"}, true, u"edge"},
-      {{u"/tour", u"-BROWSER=C:\\Program Files\\b.exe"}, true, u"C:\\Program Files\\b.exe"},
-      {{u"/browser=chrome", u"-browser=Edge"}, false, u"Edge"},  // the last counts
-      {{u"/browser="}, false, u""},
-      {{u"browser=edge", u"/tours", u"/browser", u"tour"}, false, std::nullopt},
+  const std::optional<Path> none;
+  const std::tuple<std::vector<Path>, bool, std::optional<Path>, std::optional<Path>> cases[] = {
+      {{}, false, none, none},
+      {{u"-TOUR"}, true, none, none},
+      {{u"/Browser=edge", u"/tour"}, true, u"edge", none},
+      {{u"/tour", u"-BROWSER=C:\\Program Files\\b.exe"}, true, u"C:\\Program Files\\b.exe", none},
+      {{u"/browser=chrome", u"-browser=Edge"}, false, u"Edge", none},  // the last counts
+      {{u"/browser="}, false, u"", none},
+      {{u"browser=edge", u"/tours", u"/browser", u"tour", u"/wait"}, false, none, none},
+      {{u"/WAIT=10", u"/tour"}, true, none, u"10"},
+      {{u"-wait= 3x", u"/wait=abc"}, false, none, u"abc"},
   };
-  for (const auto& [arguments, tour, browser] : cases) {
+  for (const auto& [arguments, tour, browser, page_time] : cases) {
     const StartOptions options = ReadStartOptions(arguments);
     EXPECT_EQ(options.unattended_tour, tour);
     EXPECT_EQ(options.browser, browser);
+    EXPECT_EQ(options.page_time, page_time);
   }
+  // How the log names the browser.
+  EXPECT_EQ(RegisteredBrowserName(u"EDGE"), "Edge");
+  EXPECT_EQ(RegisteredBrowserName(u"chrome"), "Chrome");
+  EXPECT_EQ(RegisteredBrowserName(u"C:\\chrome"), std::nullopt);
 }
 
 class StartedBrowserTest : public ::testing::Test {

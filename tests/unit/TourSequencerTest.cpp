@@ -42,7 +42,7 @@ using Ticks = std::vector<Tick>;
 // tick is traced.
 class TourRig {
  public:
-  TourRig() {
+  explicit TourRig(const StartOptions& options = {}) : h(options) {
     TourSequencer& tour = h.form.Tour;
     Trace(tour.StopPollTimer, "StopPollTimer");
     Trace(tour.RowWaitTimer, "RowWaitTimer");
@@ -63,6 +63,38 @@ class TourRig {
   }
 
   void Click() { h.Click(&MainForm::TourClick); }
+  // The list file as the list of a /tour start reads it.
+  void LoadList(const std::string& rows) {
+    h.files.Put(h.ListPath(), "No,URL,x,y\r\n" + rows);
+    h.Click(&MainForm::LoadListClick);
+  }
+  void StartUnattended() {
+    h.Dispatch([this] { h.form.StartUnattendedTour(); });
+  }
+  // The tour log's lines, without their CR LF.
+  std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    const Path log = u"C:\\Tools\\app.log";
+    if (!h.files.Exists(log)) return lines;
+    const std::string& bytes = h.files.Bytes(log);
+    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      lines.push_back(bytes.substr(start, end - start));
+    }
+    return lines;
+  }
+  // Field `index` (from 0, the time) of the log's line `from_end` (1 the last).
+  std::string LogField(std::size_t from_end, std::size_t index) const {
+    const std::vector<std::string> lines = LogLines();
+    if (lines.size() < from_end) return "(no line)";
+    std::string line = lines[lines.size() - from_end];
+    for (std::size_t i = 0; i < index; ++i) {
+      const std::size_t tab = line.find('\t');
+      if (tab == std::string::npos) return "(no field)";
+      line.erase(0, tab + 1);
+    }
+    return line.substr(0, line.find('\t'));
+  }
 
   // The chain timers that will tick.
   std::vector<std::string> Armed() const {
@@ -128,7 +160,10 @@ class TourRig {
   std::string ticking;         // the timer whose tick is being handled
   std::size_t most_armed = 0;  // chain timers armed at once, after any tick
   bool frame_shows = true;     // the browser shows a frame when sent somewhere
-  std::string failing_call;    // this automation call fails once
+  // Sent to an address of this, the browser also opens a window that will not
+  // close.
+  std::string opens_window_that_stays;
+  std::string failing_call;  // this automation call fails once
   WindowHandle browser_frame = 0;
 
  private:
@@ -156,6 +191,10 @@ class TourRig {
     }
     bool sent = call.rfind("call Navigate", 0) == 0 || call == "call Gohome";
     if (sent && frame_shows && browser_frame == 0) browser_frame = h.desktop.AddWindow("IEFrame");
+    if (sent && !opens_window_that_stays.empty() &&
+        call.find(opens_window_that_stays) != std::string::npos) {
+      h.desktop.AddWindow({0, "IEFrame", true, true, false, Sjis("このサイトを離れますか?")});
+    }
     if (call == "call Quit" && browser_frame != 0) {
       RemoveWindow(browser_frame);
       browser_frame = 0;
@@ -164,6 +203,13 @@ class TourRig {
 
   std::vector<std::pair<const TTimer*, std::string>> timers_;
 };
+
+// As /tour starts the program.
+StartOptions Unattended() {
+  StartOptions options;
+  options.unattended_tour = true;
+  return options;
+}
 
 // Arms a chain timer as the chain does.
 void Enter(TTimer& timer, std::uint32_t interval) {
@@ -333,6 +379,11 @@ TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
     EXPECT_EQ(rig.Count("call Quit"), c.row_finished ? 1u : 0u);
     EXPECT_EQ(rig.h.form.Browser.Held(), c.held);
     EXPECT_TRUE(rig.h.desktop.windows.empty());  // none left, or none shown
+    EXPECT_EQ(rig.LogField(1, 2), Sjis("中止"));
+    EXPECT_EQ(rig.LogField(2, 1), c.state == "RowWaitTimer" ? Sjis("巡回開始") : "1");
+    if (c.state != "RowWaitTimer") {
+      EXPECT_EQ(rig.LogField(2, 3), Sjis(c.row_finished ? "送信" : "中止"));
+    }
     // The button comes back at most 500 ms after the chain's last tick.
     auto last_chain = std::find_if(rig.ticks.rbegin(), rig.ticks.rend(),
                                    [](const Tick& tick) { return tick.timer != "StopPollTimer"; });
@@ -437,6 +488,9 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     EXPECT_EQ(rig.ticks.back().timer, c.failing_tick);
     EXPECT_EQ(rig.h.boxes.Errors(), std::vector<std::string>{c.error});
     EXPECT_EQ(rig.Enters(), c.enters);
+    EXPECT_EQ(rig.LogLines().back().substr(20), Sjis("巡回終了\t停止\t0/1行送信"));
+    EXPECT_EQ(rig.LogLines().end()[-2].substr(20), Sjis("1\ta.htm\tエラー\t") + c.error);
+    EXPECT_FALSE(rig.h.lock.held);
     EXPECT_EQ(rig.h.tour_button.caption, kRunning);
     EXPECT_TRUE(rig.h.tour_button.enabled);
     EXPECT_TRUE(rig.Armed().empty());
@@ -656,14 +710,16 @@ TEST(TourSequencer, TwoToursNeverOverlap) {
   }
 }
 
-// The grid marks the row the tour works on; a tour started from the command
-// line closes the window when it goes past its last row by itself, and only
-// then.
-TEST(TourSequencer, MarksItsRowAndClosesTheWindowOnlyAfterAnUnattendedTourEndsByItself) {
+// The grid marks the row the tour works on. A tour that /tour started
+// closes the window when it goes past its last row, and the exit code says
+// whether every row was sent; a stop of the user's leaves the window open.
+TEST(TourSequencer, MarksItsRowAndClosesTheWindowAfterAnUnattendedTour) {
   const struct {
     const char* name;
     std::function<void(TourRig&)> meanwhile;
     int close_requests;
+    int exit_code;
+    const char* end;  // how the log says the tour ended
   } cases[] = {
       {"to the end of the list",
        [](TourRig& rig) {
@@ -672,75 +728,185 @@ TEST(TourSequencer, MarksItsRowAndClosesTheWindowOnlyAfterAnUnattendedTourEndsBy
          ASSERT_TRUE(rig.RunUntilArmed("KeysWaitTimer"));
          EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 2);
        },
-       1},
-      {"stopped by the user", [](TourRig& rig) { rig.Click(); }, 0},
-      {"halted", [](TourRig& rig) { rig.h.page_time_field.text = "abc"; }, 0},
+       1, 0, "完了"},
+      {"stopped by the user", [](TourRig& rig) { rig.Click(); }, 0, 1, "中止"},
+      {"every row an error", [](TourRig& rig) { rig.h.page_time_field.text = "abc"; }, 1, 1,
+       "完了"},
       {"stopped, then toured again by the user",
        [](TourRig& rig) {
          rig.Click();
          rig.RunToEnd();
          rig.Click();
        },
-       0},
+       0, 1, "完了"},
+      {"the program closed",
+       [](TourRig& rig) {
+         ASSERT_TRUE(rig.RunUntilArmed("DisplayWaitTimer"));
+         rig.h.form.FormDestroy();
+       },
+       0, 1, "終了"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TourRig rig;
-    rig.h.files.Put(rig.h.ListPath(), "No,URL,x,y\r\n1,a.htm,1,\r\n2,b.htm,1,\r\n");
-    rig.h.Click(&MainForm::LoadListClick);
-    rig.h.Dispatch([&rig] { rig.h.form.StartUnattendedTour(); });
+    TourRig rig{Unattended()};
+    rig.LoadList("1,a.htm,1,\r\n2,b.htm,1,\r\n");
+    rig.StartUnattended();
     EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 1);
+    EXPECT_TRUE(rig.h.lock.held);
     c.meanwhile(rig);
     rig.RunToEnd();
     EXPECT_EQ(rig.h.window.close_requests, c.close_requests);
+    EXPECT_EQ(rig.h.form.ExitCode(), c.exit_code);
+    EXPECT_EQ(rig.LogField(1, 2), Sjis(c.end));
     EXPECT_EQ(rig.h.form.Grid.MarkedRow(), 0);
     EXPECT_FALSE(rig.h.form.Modified);
+    EXPECT_FALSE(rig.h.lock.held);
+    EXPECT_TRUE(rig.h.boxes.boxes.empty());
   }
 }
 
-// Only a list file read whole is toured unattended, and a tour the user
-// started first is left as it is.
-TEST(TourSequencer, AnUnattendedTourNeedsTheListReadAndAnIdleTour) {
+// Unattended, every row ends in bounded time with its outcome, an error ends
+// only its row, and the log has a line for each, byte for byte.
+TEST(TourSequencer, AnUnattendedTourEndsEveryRowInBoundedTimeAndLogsIt) {
+  TourRig rig{Unattended()};
+  rig.LoadList("1,a.htm,2,\r\n2,b.htm,1x,\r\n3,c.htm,1,\r\n4,d.htm,0,3\r\n5,e.htm,,\r\n");
+  rig.h.page_time_field.text = "3";
+  rig.h.automation.before_call = [&rig,
+                                  browse = rig.h.automation.before_call](const std::string& call) {
+    // No window for c.htm; the user's editor in front for d.htm; a window
+    // that asks before it closes for e.htm.
+    rig.frame_shows = call != "call Navigate 'c.htm'";
+    if (call == "call Navigate 'd.htm'") {
+      rig.h.desktop.foreground =
+          rig.h.desktop.AddWindow({0, "Notepad", false, true, false, "memo.txt - Notepad"});
+      rig.h.desktop.refuse_foreground = true;
+    }
+    if (call == "call Navigate 'e.htm'") rig.h.desktop.refuse_foreground = false;
+    browse(call);
+  };
+  rig.opens_window_that_stays = "e.htm";
+  rig.StartUnattended();
+  rig.RunToEnd();
+
+  EXPECT_EQ(rig.LogLines(),
+            (std::vector<std::string>{
+                Sjis("2026-12-09 06:00:00\t巡回開始\tInternet Explorer\t3秒\t5行"),
+                Sjis("2026-12-09 06:00:07\t1\ta.htm\t送信\tTAB×2 Enter"),
+                Sjis("2026-12-09 06:00:12\t2\tb.htm\tエラー\t'01x' は整数ではありません."),
+                // Three searches, 3 seconds apart.
+                Sjis("2026-12-09 06:00:22\t3\tc.htm\t未検出\t"),
+                Sjis("2026-12-09 06:00:29\t4\td.htm\t保留\tmemo.txt - Notepad"),
+                // The wait for the windows to close gives up after 10 seconds.
+                Sjis("2026-12-09 06:00:46\t5\te.htm\t送信\tEnter"),
+                Sjis("2026-12-09 06:00:46\t5\te.htm\t未終了\tこのサイトを離れますか?"),
+                Sjis("2026-12-09 06:00:47\t巡回終了\t完了\t2/5行送信\t終了コード 1"),
+            }));
+  EXPECT_EQ(rig.Count("call Quit"), 5u);
+  EXPECT_TRUE(rig.h.boxes.boxes.empty());
+  EXPECT_EQ(rig.h.window.close_requests, 1);
+  EXPECT_EQ(rig.h.form.ExitCode(), 1);
+}
+
+// A start of /tour that cannot tour tours nothing: no box, a line in the log,
+// and the program ends with 2. A tour the user started first is left as it is.
+TEST(TourSequencer, AnUnattendedTourNeedsTheListReadAPageTimeAndTheDesktop) {
   const struct {
     const char* name;
     std::function<void(TourRig&)> before;
-    std::vector<std::string> errors;
+    std::string logged;  // after the time, none when empty
+    int exit_code;
     const std::string& caption;
   } cases[] = {
-      {"no list file",
-       [](TourRig&) {},
-       {Sjis("巡回リスト 'C:\\Tools\\app.dat' が見つからないので巡回しません.")},
-       kIdle},
+      {"no list file", [](TourRig&) {},
+       Sjis("巡回せず\t巡回リスト 'C:\\Tools\\app.dat' が見つからないので巡回しません."), 2, kIdle},
       {"a load that failed",
        [](TourRig& rig) {
          rig.h.files.Put(rig.h.ListPath(), "No\r\n1,a.htm,1,\r\n");
          rig.h.files.entries[rig.h.ListPath()].held_for_writing = true;
-         rig.h.Click(&MainForm::LoadListClick);
-         rig.h.boxes.boxes.clear();
+         rig.h.Create();
        },
-       {},
-       kIdle},
+       Sjis("巡回せず\tI/O エラー (32)"), 2, kIdle},
+      {"a page time that is no number",
+       [](TourRig& rig) {
+         rig.LoadList("1,a.htm,1,\r\n");
+         rig.h.page_time_field.text = "abc";
+       },
+       Sjis("巡回せず\t'0abc' は整数ではありません."), 2, kIdle},
+      {"another copy's tour",
+       [](TourRig& rig) {
+         rig.LoadList("1,a.htm,1,\r\n");
+         rig.h.lock.held_elsewhere = true;
+       },
+       Sjis("巡回せず\tほかのビンブレルが巡回中なので巡回しません."), 2, kIdle},
       {"a tour the user started",
        [](TourRig& rig) {
-         rig.h.files.Put(rig.h.ListPath(), "No\r\n1,a.htm,1,\r\n");
-         rig.h.Click(&MainForm::LoadListClick);
+         rig.LoadList("1,a.htm,1,\r\n");
          rig.Click();
        },
-       {},
-       kRunning},
+       "", 0, kRunning},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TourRig rig;
+    TourRig rig{Unattended()};
     c.before(rig);
     const std::vector<std::string> armed = rig.Armed();
-    rig.h.Dispatch([&rig] { rig.h.form.StartUnattendedTour(); });
-    EXPECT_EQ(rig.h.boxes.Errors(), c.errors);
+    const std::size_t lines = rig.LogLines().size();
+    rig.StartUnattended();
+    EXPECT_TRUE(rig.h.boxes.boxes.empty());
     EXPECT_EQ(rig.h.tour_button.caption, c.caption);
     EXPECT_EQ(rig.Armed(), armed);
-    rig.RunToEnd();
-    EXPECT_EQ(rig.h.window.close_requests, 0);
+    EXPECT_EQ(rig.h.form.ExitCode(), c.exit_code);
+    EXPECT_EQ(rig.h.window.close_requests, c.exit_code == 2 ? 1 : 0);
+    ASSERT_EQ(rig.LogLines().size(), lines + (c.logged.empty() ? 0 : 1));
+    if (!c.logged.empty()) {
+      EXPECT_EQ(rig.LogLines().back().substr(20), c.logged);
+    }
   }
+  // The tour button while another copy tours: the box, and no tour.
+  TourRig rig;
+  rig.h.lock.held_elsewhere = true;
+  rig.Click();
+  EXPECT_EQ(rig.h.boxes.Errors(),
+            std::vector<std::string>{Sjis("ほかのビンブレルが巡回中なので巡回しません.")});
+  EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+  EXPECT_TRUE(rig.Armed().empty());
+  EXPECT_TRUE(rig.LogLines().empty());
+}
+
+// The log begins anew beside the old one once it is over 1 MiB, and a log
+// that cannot be written leaves the tour as it is.
+TEST(TourLog, BeginsAnewPastOneMebibyteAndNeverHoldsUpATour) {
+  const Path log = u"C:\\Tools\\app.log";
+  const Path old_log = u"C:\\Tools\\app.old.log";
+  const std::string full(1024 * 1024, 'x');
+  for (const std::string& before : {full, full + "y"}) {
+    TourRig rig;
+    rig.h.files.Put(log, before);
+    rig.h.files.Put(old_log, "older");
+    rig.Click();
+    rig.RunToEnd();
+    const bool renewed = before.size() > full.size();
+    EXPECT_EQ(rig.h.files.Bytes(old_log), renewed ? before : "older");
+    // The tour's three lines, after the old ones unless it began anew.
+    EXPECT_EQ(rig.h.files.Bytes(log).rfind(before, 0) == 0, !renewed);
+    EXPECT_EQ(rig.LogLines().size(), 3u) << renewed;
+  }
+  // Held by another program: the tour runs as ever, and its lines go in once
+  // the log may be written again.
+  TourRig rig;
+  rig.h.files.Put(log, "");
+  rig.h.files.entries[log].held_for_writing = true;
+  rig.Click();
+  rig.RunToEnd();
+  EXPECT_EQ(rig.h.files.Bytes(log), "");
+  EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+  EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+  EXPECT_TRUE(rig.h.boxes.boxes.empty());
+  rig.h.files.entries[log].held_for_writing = false;
+  rig.Click();
+  rig.RunToEnd();
+  EXPECT_EQ(rig.LogLines().size(), 6u);
+  EXPECT_EQ(rig.LogField(6, 1), Sjis("巡回開始"));
 }
 
 }  // namespace

@@ -180,16 +180,16 @@ struct MainWindow::Fonts {
   HFONT Form() const { return static_cast<HFONT>(form.Get()); }
 };
 
-MainWindow::MainWindow(Application& application, const Services& services,
-                       std::optional<Path> browser)
+MainWindow::MainWindow(Application& application, const Services& services, StartOptions options)
     : application_(application),
       boxes_(application),
       tour_button_(std::make_unique<ButtonControl>()),
-      page_time_field_(std::make_unique<EditControl>()) {
-  form_ = std::make_unique<MainForm>(FormServices{services.files, services.timers, services.desktop,
-                                                  services.automation, boxes_, services.programs},
-                                     FormControls{*this, *tour_button_, *page_time_field_},
-                                     std::move(browser));
+      page_time_field_(std::make_unique<EditControl>()),
+      page_time_(std::move(options.page_time)) {
+  form_ = std::make_unique<MainForm>(
+      FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
+                   services.programs, services.clock, services.lock},
+      FormControls{*this, *tour_button_, *page_time_field_}, options);
 }
 
 MainWindow::~MainWindow() {
@@ -336,6 +336,9 @@ void MainWindow::CreateControls() {
   SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(page_time_field), 0);
   SendMessageW(updown, UDM_SETRANGE32, 3, 20);
   SendMessageW(updown, UDM_SETPOS32, 0, 6);
+  // As if the user had typed it: whatever it is, the tour reads it.
+  if (page_time_)
+    SetWindowTextW(page_time_field, std::wstring(page_time_->begin(), page_time_->end()).c_str());
 }
 
 void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
@@ -422,7 +425,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_QUERYENDSESSION:
       return form_->EndSessionQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      // The process may end as soon as this returns.
+      if (wparam) form_->FormDestroy();
+      return 0;
     case WM_DESTROY:
+      form_->FormDestroy();
       application_.Terminate();
       return 0;
   }

@@ -24,10 +24,12 @@ class MainWindow final : private StringGridEvents, private Window {
     Desktop& desktop;
     Automation& automation;
     BrowserPrograms& programs;
+    Clock& clock;
+    DesktopLock& lock;
   };
-  // `browser`: the tour's browser that /browser= named, if any.
-  MainWindow(Application& application, const Services& services,
-             std::optional<Path> browser = std::nullopt);
+  // `options`: what the command line asks of the main window (the tour's
+  // browser, /tour, the page display time).
+  MainWindow(Application& application, const Services& services, StartOptions options = {});
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -62,6 +64,7 @@ class MainWindow final : private StringGridEvents, private Window {
   std::unique_ptr<EditControl> page_time_field_;
   std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;
+  std::optional<Path> page_time_;  // /wait=, typed into the field at creation
   GdiObject banner_;
   GdiObject white_brush_;
   int text_height_ = 12;

@@ -1,0 +1,148 @@
+#include "app/TourLog.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/ErrorBox.h"
+#include "platform/Cp932.h"
+#include "platform/Texts.h"
+
+namespace vimbrel {
+
+namespace {
+
+constexpr std::uint64_t kLogLimit = 1024 * 1024;
+// Lines kept while the log cannot be written; beyond this they are lost.
+constexpr std::size_t kUnwrittenLimit = 64 * 1024;
+
+// The list file's path without its ".dat".
+Path Stem(const Path& list_file) {
+  constexpr std::u16string_view kExtension = u".dat";
+  const std::u16string_view path = list_file;
+  if (path.size() >= kExtension.size() &&
+      path.substr(path.size() - kExtension.size()) == kExtension) {
+    return Path(path.substr(0, path.size() - kExtension.size()));
+  }
+  return list_file;
+}
+
+std::string TimeText(const LocalTime& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
+  return text;
+}
+
+// A field as one field of one line: a control byte (a TAB or a line break in
+// an address or a caption) becomes a blank. No byte of a double-byte
+// character is one.
+void AppendField(std::string& line, std::string_view field) {
+  for (char byte : field) {
+    line += static_cast<unsigned char>(byte) < 0x20 ? ' ' : byte;
+  }
+}
+
+const char* OutcomeText(RowOutcome outcome) {
+  switch (outcome) {
+    case RowOutcome::Sent:
+      return texts::kLogSent;
+    case RowOutcome::HeldBack:
+      return texts::kLogHeldBack;
+    case RowOutcome::NotFound:
+      return texts::kLogNotFound;
+    case RowOutcome::Error:
+      return texts::kLogError;
+    case RowOutcome::Stopped:
+      return texts::kLogStopped;
+  }
+  return "";
+}
+
+std::string KeysText(const RowKeys& keys) {
+  if (keys.tabs > 0) return cp932::FormatInt(texts::kLogTabs, keys.tabs);
+  if (keys.reverse_tabs > 0) return cp932::FormatInt(texts::kLogReverseTabs, keys.reverse_tabs);
+  return texts::kLogEnter;
+}
+
+std::string DetailText(const RowEnd& row) {
+  switch (row.outcome) {
+    case RowOutcome::Sent:
+      return KeysText(row.keys);
+    case RowOutcome::HeldBack:
+      return row.keys.front_caption;
+    case RowOutcome::Error:
+      return ErrorBoxText(row.error);
+    default:
+      return std::string();
+  }
+}
+
+const char* EndText(TourEnd how) {
+  switch (how) {
+    case TourEnd::Finished:
+      return texts::kLogFinished;
+    case TourEnd::Stopped:
+      return texts::kLogStopped;
+    case TourEnd::Halted:
+      return texts::kLogHalted;
+    case TourEnd::Closed:
+      return texts::kLogClosed;
+  }
+  return "";
+}
+
+}  // namespace
+
+TourLog::TourLog(Files& files, Clock& clock, const Path& list_file)
+    : files_(files),
+      clock_(clock),
+      path_(Stem(list_file) + u".log"),
+      old_path_(Stem(list_file) + u".old.log") {}
+
+void TourLog::TourStarted(std::string_view browser, std::string_view seconds, int data_rows) {
+  try {
+    if (files_.FileSize(path_) > kLogLimit) files_.Rename(path_, old_path_);
+  } catch (const std::exception&) {
+    // Held by a viewer that does not share deleting, say: it grows on.
+  }
+  Write({texts::kLogTourStarted, browser, cp932::FillText(texts::kLogSeconds, seconds),
+         cp932::FormatInt(texts::kLogRows, data_rows)});
+}
+
+void TourLog::RowEnded(const RowEnd& row) {
+  const std::string number = std::to_string(row.row);
+  Write({number, row.address, OutcomeText(row.outcome), DetailText(row)});
+  if (row.left_open) Write({number, row.address, texts::kLogLeftOpen, *row.left_open});
+}
+
+void TourLog::TourEnded(TourEnd how, int rows_sent, int data_rows, std::optional<int> exit_code) {
+  const std::string sent = cp932::FillText(
+      texts::kLogRowsSent, std::to_string(rows_sent) + "/" + std::to_string(data_rows));
+  if (exit_code) {
+    Write({texts::kLogTourEnded, EndText(how), sent,
+           cp932::FormatInt(texts::kLogExitCode, *exit_code)});
+  } else {
+    Write({texts::kLogTourEnded, EndText(how), sent});
+  }
+}
+
+void TourLog::NotToured(std::string_view message) { Write({texts::kLogNotToured, message}); }
+
+void TourLog::Write(std::initializer_list<std::string_view> fields) noexcept {
+  try {
+    std::string line = TimeText(clock_.Now());
+    for (std::string_view field : fields) {
+      line += '\t';
+      AppendField(line, field);
+    }
+    line += "\r\n";
+    if (unwritten_.size() + line.size() <= kUnwrittenLimit) unwritten_ += line;
+    files_.Append(path_, unwritten_);
+    unwritten_.clear();
+  } catch (const std::exception&) {
+    // A read-only folder, a full disk, a program that holds the log: the tour
+    // goes on as it would without a log.
+  }
+}
+
+}  // namespace vimbrel
