@@ -131,12 +131,14 @@ class TourSequencer {
   // Marks a chain handler as running, also while it handles waiting messages.
   class ChainStep;
 
-  // The row being worked on, from its start to its end.
+  // The row being worked on, from its start to its end. Made value-initialized
+  // (false and zeros): default member initializers in a nested class would
+  // keep std::optional from making one while this class is being defined.
   struct Row {
     RowEnd end;
-    bool quit = false;  // the browser has been told to quit for it
-    int frame_searches = 0;
-    int close_ticks = 0;
+    bool quit;  // the browser has been told to quit for it
+    int frame_searches;
+    int close_ticks;
   };
 
   // Runs a chain step; an error that escapes it ends the row (and halts the
