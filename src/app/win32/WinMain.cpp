@@ -1,13 +1,15 @@
 #include <windows.h>
-#include <shellapi.h>
 
+#include <cwchar>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "app/StartOptions.h"
 #include "app/win32/Application.h"
 #include "app/win32/MainWindow.h"
+#include "platform/CommandLine.h"
 #include "platform/Texts.h"
 #include "platform/win32/Win32Automation.h"
 #include "platform/win32/Win32BrowserPrograms.h"
@@ -18,18 +20,14 @@
 namespace {
 
 // What the command line asks for: a tour that starts and ends on its own, the
-// tour's browser.
+// tour's browser. It is split here rather than by CommandLineToArgvW, whose
+// shell32 would bring in DLLs that the loader looks for beside the program.
 vimbrel::StartOptions ReadCommandLine() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr) return {};
-  std::vector<vimbrel::Path> after_program;
-  for (int i = 1; i < count; ++i) {
-    const std::wstring_view argument = arguments[i];
-    after_program.emplace_back(argument.begin(), argument.end());
-  }
-  LocalFree(arguments);
-  return vimbrel::ReadStartOptions(after_program);
+  const wchar_t* line = GetCommandLineW();
+  std::vector<std::u16string> words =
+      vimbrel::SplitCommandLine(std::u16string(line, line + std::wcslen(line)));
+  if (!words.empty()) words.erase(words.begin());
+  return vimbrel::ReadStartOptions(words);
 }
 
 }  // namespace
