@@ -19,6 +19,24 @@
 
 namespace {
 
+// Takes the program's own folder, and the current one, out of the search for
+// every DLL that is loaded from now on: the program is often unpacked into a
+// folder where anyone may drop a DLL (Downloads). Only the system folder is
+// searched where Windows can be told so; Windows 7 without KB2533623 lacks
+// SetDefaultDllDirectories, which is therefore looked up, and there at least
+// the current folder goes.
+void RestrictDllSearchToSystemFolder() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  // Loaded into every process already: nothing is searched for.
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+  if (set_default_directories != nullptr && set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return;
+  }
+  SetDllDirectoryW(L"");
+}
+
 // What the command line asks for: a tour that starts and ends on its own, the
 // tour's browser. It is split here rather than by CommandLineToArgvW, whose
 // shell32 would bring in DLLs that the loader looks for beside the program.
@@ -37,6 +55,7 @@ vimbrel::StartOptions ReadCommandLine() {
 // FormCreate, the message loop; at exit the main window goes (releasing a
 // browser still held, without quitting it) before the automation library.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  RestrictDllSearchToSystemFolder();
   using namespace vimbrel;
   using namespace vimbrel::win32;
   Application application(instance);
