@@ -3,8 +3,6 @@
 // their own, and Wine's own Internet Explorer, which lacks what the tour sets.
 #include "BrowserTour.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +114,8 @@ TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
   ASSERT_FALSE(Program().HasExited());
   ExpectNoMessageBox();
 
+  // A browser closed by its user ends its process by itself.
+  ASSERT_TRUE(WaitUntilNoBrowserRuns());
   SetBrowserSetting(browser::kRefuseClose, 0);
   const std::size_t browsers = BrowserProcesses().size();
   SetPageTime("1");
@@ -304,15 +304,7 @@ constexpr wchar_t kWineBrowserClass[] = L"{0002DF01-0000-0000-C000-000000000046}
 
 // Ends every process of Wine's browser, which serves the automation object.
 void EndWineBrowsers() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, L"iexplore.exe") == 0) EndProcess(entry.th32ProcessID);
-  }
-  CloseHandle(snapshot);
+  for (DWORD process : ProcessesNamed(L"iexplore.exe")) EndProcess(process);
 }
 
 class WineBrowserTourTest : public TourProgramTest {
