@@ -3,6 +3,8 @@
 namespace vimbrel {
 
 namespace {
+constexpr bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+
 constexpr char16_t LowerAscii(char16_t unit) {
   return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
 }
@@ -47,6 +49,68 @@ std::u16string CommandLineFor(const Path& program, const std::vector<std::u16str
     line += u" " + (plain_word ? argument : QuoteArgument(argument));
   }
   return line;
+}
+
+std::vector<std::u16string> SplitCommandLine(std::u16string_view line) {
+  std::vector<std::u16string> words;
+  if (line.empty()) return words;
+  std::size_t at = 0;
+  if (line[0] == u'"') {
+    const std::size_t closing = line.find(u'"', 1);
+    words.emplace_back(line.substr(1, closing == line.npos ? line.npos : closing - 1));
+    at = closing == line.npos ? line.size() : closing + 1;
+  } else {
+    while (at < line.size() && !IsBlank(line[at])) ++at;
+    words.emplace_back(line.substr(0, at));
+  }
+
+  std::u16string word;
+  bool in_word = false;
+  // 1 between an opening quote and its closing one. Through a run of quotes
+  // it counts on, the opening quote included, and every third is a literal
+  // one.
+  int quotes = 0;
+  std::size_t backslashes = 0;
+  while (at < line.size()) {
+    const char16_t unit = line[at];
+    if (IsBlank(unit) && quotes == 0) {
+      if (in_word) words.push_back(std::move(word));
+      word.clear();
+      in_word = false;
+      backslashes = 0;
+      ++at;
+      continue;
+    }
+    in_word = true;
+    ++at;
+    if (unit == u'\\') {
+      word += unit;
+      ++backslashes;
+      continue;
+    }
+    if (unit != u'"') {
+      word += unit;
+      backslashes = 0;
+      continue;
+    }
+    // Half of the backslashes before a quote stay; an odd one out escapes it.
+    word.resize(word.size() - backslashes / 2);
+    if (backslashes % 2 == 1) {
+      word.back() = u'"';
+    } else {
+      ++quotes;
+    }
+    backslashes = 0;
+    for (; at < line.size() && line[at] == u'"'; ++at) {
+      if (++quotes == 3) {
+        word += u'"';
+        quotes = 0;
+      }
+    }
+    if (quotes == 2) quotes = 0;
+  }
+  if (in_word) words.push_back(std::move(word));
+  return words;
 }
 
 }  // namespace vimbrel

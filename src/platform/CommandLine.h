@@ -23,4 +23,15 @@ std::u16string QuoteArgument(std::u16string_view argument);
 // a word of letters, digits and hyphens.
 std::u16string CommandLineFor(const Path& program, const std::vector<std::u16string>& arguments);
 
+// `line` cut into its words as CommandLineToArgvW cuts it, so that what
+// CommandLineFor writes reads back unchanged. The first word, the program's
+// path, runs to the next quote when it begins with one and to the first blank
+// or tab otherwise, and takes no escapes. The words after it are separated by
+// blanks and tabs outside quotes; a quote opens or closes quoting; 2n
+// backslashes before a quote stand for n, 2n+1 for n and a literal quote,
+// other backslashes for themselves; inside quoting, two quotes in a row
+// stand for a literal one and end the quoting. An empty line has no words
+// (CommandLineToArgvW puts the program's own path in their place).
+std::vector<std::u16string> SplitCommandLine(std::u16string_view line);
+
 }  // namespace vimbrel

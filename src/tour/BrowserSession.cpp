@@ -14,6 +14,7 @@ bool IsDisconnectedStatus(std::int32_t status) {
     case 0x80010012u:  // RPC_E_SERVER_DIED_DNE
     case 0x80010108u:  // RPC_E_DISCONNECTED
     case 0x800401FDu:  // CO_E_OBJNOTCONNECTED
+    case 0x800706B5u:  // RPC_S_UNKNOWN_IF: Wine's answer once the object is disconnected
     case 0x800706BAu:  // RPC_S_SERVER_UNAVAILABLE
     case 0x800706BEu:  // RPC_S_CALL_FAILED
     case 0x800706BFu:  // RPC_S_CALL_FAILED_DNE

@@ -13,6 +13,8 @@ constexpr wchar_t kLogName[] = L"browser.log";
 
 std::wstring TestBrowserPath() { return WindowsPathOf(VIMBREL_TEST_BROWSER_PATH); }
 
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
+
 std::string WithoutTime(const std::string& line) {
   if (line.empty() || line[0] != '@') return line;
   const std::size_t blank = line.find(' ');
@@ -46,13 +48,18 @@ std::wstring ProgIdClass() {
 bool AnyBrowserFrame() { return FindWindowW(browser::kFrameClass, nullptr) != nullptr; }
 
 void EndProcess(DWORD process_id) {
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id);
-  if (process == nullptr) return;
-  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
+  win32::KernelObject process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id));
+  if (!process.Valid() || WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return;
+  TerminateProcess(process.Get(), 1);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0)
+      << "process " << process_id << " did not end";
+}
+
+bool AnyTestBrowserRuns() {
+  for (const char* path : {VIMBREL_TEST_BROWSER_PATH, VIMBREL_CHROMIUM_TEST_BROWSER_PATH}) {
+    if (!ProcessesNamed(FileNameOf(WindowsPathOf(path))).empty()) return true;
   }
-  CloseHandle(process);
+  return false;
 }
 
 std::string NavigateTo(const std::string& address) {
@@ -77,6 +84,7 @@ void BrowserTourTest::SetUp() {
   ASSERT_EQ(ProgIdClass(), browser::kClsid);
   ASSERT_TRUE(WaitUntil([] { return !AnyBrowserFrame(); }, 5s))
       << "a browser frame was left on the desktop";
+  ASSERT_TRUE(WaitUntilNoBrowserRuns()) << "a browser process was left running";
   const std::wstring log_path = folder_.Folder() + L"\\" + kLogName;
   RegDeleteTreeW(HKEY_CURRENT_USER, browser::kSettingsKey);
   HKEY settings = nullptr;
@@ -170,6 +178,10 @@ bool BrowserTourTest::BrowserInFront() const {
   GetWindowThreadProcessId(front, &owner);
   return !processes.empty() && owner == processes.back() &&
          ClassNameOf(front) == browser::kFrameClass;
+}
+
+bool BrowserTourTest::WaitUntilNoBrowserRuns() {
+  return WaitUntil([] { return !AnyTestBrowserRuns(); }, 60s);
 }
 
 bool BrowserTourTest::WaitUntilNavigated() { return WaitForBrowserLog("invoke Navigate", 1, 20s); }

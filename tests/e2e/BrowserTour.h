@@ -23,6 +23,9 @@ std::wstring ProgIdClass();
 bool AnyBrowserFrame();
 // Ends a process as the task manager does and waits until it has gone.
 void EndProcess(DWORD process_id);
+// Whether a process of either test browser is running, one that quit or was
+// ended included until Wine has torn it down.
+bool AnyTestBrowserRuns();
 // How the test browser logs a navigation: the address as UTF-16 code units.
 std::string NavigateTo(const std::string& address);
 
@@ -95,6 +98,9 @@ class BrowserTourTest : public TourProgramTest {
   bool WaitForBrowserLog(const char* kind, std::size_t count, std::chrono::milliseconds timeout);
   // The frame of the newest browser is the foreground window.
   bool BrowserInFront() const;
+  // Waits until every browser process has gone, so that the next browser
+  // is not started while Wine is still tearing the last one down.
+  bool WaitUntilNoBrowserRuns();
 
  private:
   static bool registered_;

@@ -42,10 +42,16 @@ TempFolder::TempFolder(const std::wstring& base) {
     parent = temp;
   }
   if (parent.back() != L'\\') parent += L'\\';
+  // Wine gives out the same process ids run after run, and a folder that an
+  // earlier run could not remove may still be there: the next name is taken.
   static unsigned counter = 0;
-  std::wstring name = parent + L"vimbrel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(++counter);
-  if (!CreateDirectoryW(name.c_str(), nullptr)) throw std::runtime_error("no temporary folder");
+  std::wstring name;
+  for (;;) {
+    name = parent + L"vimbrel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter);
+    if (CreateDirectoryW(name.c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
+  }
   path_.assign(name.begin(), name.end());
 }
 

@@ -1,8 +1,11 @@
 #include "support/WindowQueries.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/win32/Handle.h"
 #include "platform/win32/Wide.h"
 
 namespace vimbrel::testing {
@@ -101,6 +104,20 @@ SIZE ClientSizeOf(HWND window) {
   RECT rect{};
   if (!GetClientRect(window, &rect)) throw std::runtime_error("the window is gone");
   return {rect.right, rect.bottom};
+}
+
+std::vector<DWORD> ProcessesNamed(const std::wstring& file_name) {
+  std::vector<DWORD> processes;
+  const HANDLE snapshot_handle = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot_handle == INVALID_HANDLE_VALUE) return processes;
+  win32::KernelObject snapshot(snapshot_handle);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, file_name.c_str()) == 0) processes.push_back(entry.th32ProcessID);
+  }
+  return processes;
 }
 
 std::wstring WindowsPathOf(const char* build_path) {

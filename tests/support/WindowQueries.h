@@ -45,6 +45,9 @@ SIZE ClientSizeOf(HWND window);
 inline int WidthOf(const RECT& rect) { return rect.right - rect.left; }
 inline int HeightOf(const RECT& rect) { return rect.bottom - rect.top; }
 
+// Ids of the running processes whose program file has the name `file_name`.
+std::vector<DWORD> ProcessesNamed(const std::wstring& file_name);
+
 // A path of the build tree as Wine sees it: the Unix file system is Z:.
 std::wstring WindowsPathOf(const char* build_path);
 

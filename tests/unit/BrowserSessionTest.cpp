@@ -155,7 +155,7 @@ TEST_F(BrowserSessionTest, AFailedQuitKeepsTheReference) {
 
 TEST_F(BrowserSessionTest, ABrowserThatHasGoneAwayIsDroppedAndTheErrorStillRaised) {
   const std::uint32_t disconnected[] = {0x80010007u, 0x80010012u, 0x80010108u, 0x800401FDu,
-                                        0x800706BAu, 0x800706BEu, 0x800706BFu};
+                                        0x800706B5u, 0x800706BAu, 0x800706BEu, 0x800706BFu};
   for (std::uint32_t status : disconnected) {
     EXPECT_TRUE(IsDisconnectedStatus(static_cast<std::int32_t>(status))) << std::hex << status;
   }

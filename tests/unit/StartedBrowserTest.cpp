@@ -36,9 +36,38 @@ TEST(CommandLine, QuotesEachArgumentSoThatItIsReadBackWhole) {
       {u"a\\\"b", u"\"a\\\\\\\"b\""},            // and before an escaped quote
       {u"http://例え.jp/検索?q=巡回 表\\", u"\"http://例え.jp/検索?q=巡回 表\\\\\""},
   };
-  for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
+  for (const auto& [argument, quoted] : cases) {
+    EXPECT_EQ(QuoteArgument(argument), quoted);
+    EXPECT_EQ(SplitCommandLine(u"p.exe\t" + quoted + u" " + quoted),
+              (std::vector<std::u16string>{u"p.exe", argument, argument}));
+  }
   EXPECT_EQ(CommandLineFor(u"C:\\Program Files\\b.exe", {u"--new-window", u"--", u"a.htm"}),
             u"\"C:\\Program Files\\b.exe\" --new-window -- \"a.htm\"");
+}
+
+TEST(CommandLine, SplitsAsCommandLineToArgvW) {
+  const std::pair<std::u16string, std::vector<std::u16string>> cases[] = {
+      {u"", {}},
+      {u"p.exe", {u"p.exe"}},
+      // The program's path ends at the next quote or blank, backslash or not.
+      {u"\"C:\\Program Files\\v.exe\" /tour", {u"C:\\Program Files\\v.exe", u"/tour"}},
+      {u"\"C:\\a b\\\" /tour", {u"C:\\a b\\", u"/tour"}},
+      {u"\"C:\\v.exe\"/tour", {u"C:\\v.exe", u"/tour"}},
+      {u"\"C:\\v.exe", {u"C:\\v.exe"}},
+      {u"C:\\v\"x.exe /tour", {u"C:\\v\"x.exe", u"/tour"}},
+      {u" /tour", {u"", u"/tour"}},
+      // Blanks and tabs between words, none at the end; quotes anywhere in one.
+      {u"p \t /tour \t", {u"p", u"/tour"}},
+      {u"p \"/browser=C:\\Program Files\\b.exe\"", {u"p", u"/browser=C:\\Program Files\\b.exe"}},
+      {u"p /browser=\"C:\\Program Files\\b.exe\" -tour",
+       {u"p", u"/browser=C:\\Program Files\\b.exe", u"-tour"}},
+      {u"p \"\" \"a", {u"p", u"", u"a"}},
+      {u"p a\\\\\\\"b \\\\\"c d\"", {u"p", u"a\\\"b", u"\\c d"}},
+      // Inside quotes, two quotes give a literal one and end the quoting.
+      {u"p \"c\"\"d e\"", {u"p", u"c\"d", u"e"}},
+      {u"p \"a\"\"\"b c\"", {u"p", u"a\"b c"}},
+  };
+  for (const auto& [line, words] : cases) EXPECT_EQ(SplitCommandLine(line), words);
 }
 
 TEST(StartOptions, ReadsTheSwitchesInAnyCaseAndOrder) {

@@ -127,6 +127,11 @@ DWORD RunTestBrowser(const std::wstring& command_switch) {
   return exit_code;
 }
 
+bool AnyTestBrowserRuns() {
+  const std::wstring path = TestBrowserPath();
+  return !testing::ProcessesNamed(path.substr(path.rfind(L'\\') + 1)).empty();
+}
+
 // The class that "InternetExplorer.Application" names now.
 std::wstring ProgIdClass() {
   CLSID clsid{};
@@ -160,6 +165,10 @@ bool CloseBrowserFrames() {
 class TestBrowserControl {
  public:
   TestBrowserControl() {
+    // A browser that an earlier test quit or ended may still be on its way
+    // out; Wine may then fail to start the next one.
+    EXPECT_TRUE(WaitUntil([] { return !AnyTestBrowserRuns(); }, 60000))
+        << "a test browser is still running";
     wchar_t directory[MAX_PATH];
     GetTempPathW(MAX_PATH, directory);
     log_path_ = std::wstring(directory) + L"vimbrel-testbrowser-" +
@@ -178,7 +187,7 @@ class TestBrowserControl {
       if (!process.get()) continue;
       if (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
         TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
+        EXPECT_EQ(WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0) << "it did not end";
       }
     }
     RegCloseKey(settings_);
@@ -521,6 +530,8 @@ TEST_F(TestBrowserSession, BrowserThatWentAwayIsReportedOnceThenCreatedAnew) {
     }
     EXPECT_FALSE(session.Held());
 
+    // A browser whose window was closed ends its process by itself.
+    ASSERT_TRUE(WaitUntil([] { return !AnyTestBrowserRuns(); }, 60000));
     session.OpenBrowser("c");
     EXPECT_EQ(control.ProcessIds().size(), 2u);
   }

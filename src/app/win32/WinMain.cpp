@@ -1,13 +1,15 @@
 #include <windows.h>
-#include <shellapi.h>
 
+#include <cwchar>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "app/StartOptions.h"
 #include "app/win32/Application.h"
 #include "app/win32/MainWindow.h"
+#include "platform/CommandLine.h"
 #include "platform/Texts.h"
 #include "platform/win32/Win32Automation.h"
 #include "platform/win32/Win32BrowserPrograms.h"
@@ -19,19 +21,33 @@
 
 namespace {
 
-// What the command line asks for: a tour that starts and ends on its own, the
-// tour's browser.
-vimbrel::StartOptions ReadCommandLine() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr) return {};
-  std::vector<vimbrel::Path> after_program;
-  for (int i = 1; i < count; ++i) {
-    const std::wstring_view argument = arguments[i];
-    after_program.emplace_back(argument.begin(), argument.end());
+// Takes the program's own folder, and the current one, out of the search for
+// every DLL that is loaded from now on: the program is often unpacked into a
+// folder where anyone may drop a DLL (Downloads). Only the system folder is
+// searched where Windows can be told so; Windows 7 without KB2533623 lacks
+// SetDefaultDllDirectories, which is therefore looked up, and there at least
+// the current folder goes.
+void RestrictDllSearchToSystemFolder() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  // Loaded into every process already: nothing is searched for.
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+  if (set_default_directories != nullptr && set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return;
   }
-  LocalFree(arguments);
-  return vimbrel::ReadStartOptions(after_program);
+  SetDllDirectoryW(L"");
+}
+
+// What the command line asks for: a tour that starts and ends on its own, the
+// tour's browser. It is split here rather than by CommandLineToArgvW, whose
+// shell32 would bring in DLLs that the loader looks for beside the program.
+vimbrel::StartOptions ReadCommandLine() {
+  const wchar_t* line = GetCommandLineW();
+  std::vector<std::u16string> words =
+      vimbrel::SplitCommandLine(std::u16string(line, line + std::wcslen(line)));
+  if (!words.empty()) words.erase(words.begin());
+  return vimbrel::ReadStartOptions(words);
 }
 
 }  // namespace
@@ -42,6 +58,7 @@ vimbrel::StartOptions ReadCommandLine() {
 // browser still held, without quitting it) before the automation library.
 // The exit code tells the Task Scheduler what a tour of /tour came to.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  RestrictDllSearchToSystemFolder();
   using namespace vimbrel;
   using namespace vimbrel::win32;
   Application application(instance);
