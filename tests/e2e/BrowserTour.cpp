@@ -73,6 +73,25 @@ std::string NavigateTo(const std::string& address) {
   return line;
 }
 
+std::vector<std::string> LogOf(const ProgramFolder& folder) {
+  std::vector<std::string> lines;
+  win32::FileHandle file(CreateFileW((folder.Folder() + L"\\vimbrel.log").c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string log;
+  char buffer[4096];
+  DWORD read = 0;
+  while (file.Valid() && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    log.append(buffer, read);
+  }
+  for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    // "YYYY-MM-DD HH:MM:SS" and a TAB.
+    lines.push_back(log.substr(start + 20, end - start - 20));
+  }
+  return lines;
+}
+
 bool BrowserTourTest::registered_ = false;
 
 void BrowserTourTest::SetUpTestSuite() { registered_ = RunTestBrowser(L"/RegServer") == 0; }

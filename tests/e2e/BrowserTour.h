@@ -28,6 +28,9 @@ void EndProcess(DWORD process_id);
 bool AnyTestBrowserRuns();
 // How the test browser logs a navigation: the address as UTF-16 code units.
 std::string NavigateTo(const std::string& address);
+// The program's tour log beside the list in `folder`, as a viewer that
+// follows it reads it: its lines, each without its time and CR LF.
+std::vector<std::string> LogOf(const ProgramFolder& folder);
 
 // One line of the browser log and the time it was written, in microseconds of
 // the performance counter (0 unless the browsers were told to log times).

@@ -82,27 +82,6 @@ TEST_F(TourTest, StartedWithTourItRunsByItselfAndTheProgramEnds) {
   EXPECT_EQ(folder_.ReadListFile(), list);
 }
 
-// The tour log's lines, each without its time and CR LF.
-std::vector<std::string> LogOf(const ProgramFolder& folder) {
-  std::vector<std::string> lines;
-  // As a viewer that follows it reads it, letting the program append.
-  win32::FileHandle file(CreateFileW((folder.Folder() + L"\\vimbrel.log").c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string log;
-  char buffer[4096];
-  DWORD read = 0;
-  while (file.Valid() && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    log.append(buffer, read);
-  }
-  for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    // "YYYY-MM-DD HH:MM:SS" and a TAB.
-    lines.push_back(log.substr(start + 20, end - start - 20));
-  }
-  return lines;
-}
-
 // Started with /tour, the tour waits for nobody: an error ends its row only,
 // a window that will not close is given up on, and the program ends by
 // itself with 1 when a row was not sent or left a window open. A second
