@@ -233,6 +233,16 @@ bool TourProgramTest::WaitForCaption(const char* caption, std::chrono::milliseco
   return WaitUntil([&] { return TourCaption() == caption; }, timeout);
 }
 
+bool TourProgramTest::WaitWithNoBox(const std::function<bool()>& done,
+                                    std::chrono::milliseconds timeout) {
+  return WaitUntil(
+      [&] {
+        EXPECT_FALSE(Program().HasMessageBox());
+        return done();
+      },
+      timeout);
+}
+
 void TourProgramTest::StartTour() {
   ASSERT_EQ(TourCaption(), texts::kTourIdle) << Readable(TourCaption());
   Program().ClickButton(ui::kTourButton);

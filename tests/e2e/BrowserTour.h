@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -52,6 +53,9 @@ class TourProgramTest : public ProgramTest {
   HWND TourButton();
   std::string TourCaption();
   bool WaitForCaption(const char* caption, std::chrono::milliseconds timeout);
+  // Waits until `done`, failing the test for any message box meanwhile: an
+  // unattended tour never shows one.
+  bool WaitWithNoBox(const std::function<bool()>& done, std::chrono::milliseconds timeout);
   // Clicks "巡回" and sees the tour run.
   void StartTour();
   // Presses "中止": the button reads "中止中", disabled, until the stop has

@@ -1,6 +1,5 @@
 // Tours against the test browser: every row with its keys, stops, and counts
 // or page display times that are no number.
-#include <functional>
 
 #include "BrowserTour.h"
 #include "platform/Texts.h"
@@ -105,17 +104,9 @@ TEST_F(TourTest, StartedWithTourEveryRowEndsByItselfAndTheLogSaysHow) {
 
   // Once the tour has given up on it, the window that would not close goes
   // as a user would end it, so that the last row's windows can close.
-  const auto no_box_until = [&](const std::function<bool()>& done) {
-    return WaitUntil(
-        [&] {
-          EXPECT_FALSE(Program().HasMessageBox());
-          return done();
-        },
-        120s);
-  };
-  ASSERT_TRUE(no_box_until([&] { return LogOf(folder_).size() >= 5; }));
+  ASSERT_TRUE(WaitWithNoBox([&] { return LogOf(folder_).size() >= 5; }, 120s));
   EndProcess(BrowserProcesses().at(2));
-  ASSERT_TRUE(no_box_until([&] { return Program().HasExited(); }));
+  ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 120s));
   EXPECT_EQ(Program().WaitForExitCode(), 1u);
   // Each row within 4 page display times and 11.5 seconds, and a second or
   // two each for Wine to start its browser.
