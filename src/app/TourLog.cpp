@@ -93,10 +93,12 @@ const char* EndText(TourEnd how) {
 
 }  // namespace
 
+Path TourLogPath(const Path& list_file) { return Stem(list_file) + u".log"; }
+
 TourLog::TourLog(Files& files, Clock& clock, const Path& list_file)
     : files_(files),
       clock_(clock),
-      path_(Stem(list_file) + u".log"),
+      path_(TourLogPath(list_file)),
       old_path_(Stem(list_file) + u".old.log") {}
 
 void TourLog::TourStarted(std::string_view browser, std::string_view seconds, int data_rows) {
