@@ -22,11 +22,15 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
                         ? std::unique_ptr<TourBrowser>(std::make_unique<StartedBrowser>(
                               services.desktop, services.programs, Grid, *options.browser))
                         : std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
-      Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, *ChosenBrowser,
-            *this, services.lock}),
+      TourButton(controls.TourButton, [this] { EnableDailyTour(); }),
+      Tour({services.timers, TourButton, controls.PageTimeField, Grid, *ChosenBrowser, *this,
+            services.lock}),
+      DailyTour({services.scheduler, services.files, services.clock, controls.PageTimeField,
+                 [this] { return BrowserName(); }}),
       services_(services),
       window_(controls.MainWindow),
       page_time_field_(controls.PageTimeField),
+      daily_tour_button_(controls.DailyTourButton),
       browser_(options.browser),
       started_with_tour_(options.unattended_tour),
       log_(services.files, services.clock, ListFile()) {}
@@ -134,6 +138,8 @@ std::string MainForm::PageSecondsText() const {
     return text;
   }
 }
+
+void MainForm::EnableDailyTour() { daily_tour_button_.SetEnabled(Tour.Idle()); }
 
 void MainForm::OnTourRowChanged(std::int32_t row) { Grid.SetMarkedRow(row); }
 

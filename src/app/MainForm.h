@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/DailyTourForm.h"
 #include "app/StartOptions.h"
 #include "app/TourLog.h"
 #include "list/StringGrid.h"
@@ -14,6 +16,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopLock.h"
 #include "platform/Files.h"
+#include "platform/TaskScheduler.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
 #include "tour/BrowserSession.h"
@@ -33,6 +36,7 @@ struct FormServices {
   BrowserPrograms& programs;
   Clock& clock;
   DesktopLock& lock;
+  TaskScheduler& scheduler;
 };
 
 // The main window and the controls of it that its handlers read or write.
@@ -40,6 +44,28 @@ struct FormControls {
   Window& MainWindow;
   Button& TourButton;
   const TextField& PageTimeField;
+  Button& DailyTourButton;  // 毎日の巡回...
+};
+
+// A button that tells `changed` after each change that is made to it.
+class WatchedButton final : public Button {
+ public:
+  WatchedButton(Button& button, std::function<void()> changed)
+      : button_(button), changed_(std::move(changed)) {}
+  std::string Caption() const override { return button_.Caption(); }
+  void SetCaption(std::string_view caption) override {
+    button_.SetCaption(caption);
+    changed_();
+  }
+  bool Enabled() const override { return button_.Enabled(); }
+  void SetEnabled(bool enabled) override {
+    button_.SetEnabled(enabled);
+    changed_();
+  }
+
+ private:
+  Button& button_;
+  std::function<void()> changed_;
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
@@ -88,7 +114,11 @@ class MainForm final : private TourObserver {
   // The tour's browser, chosen once: Internet Explorer through the two above,
   // or the program that /browser= named.
   const std::unique_ptr<TourBrowser> ChosenBrowser;
+  // The tour button, whose caption tells whether the tour is idle.
+  WatchedButton TourButton;
   TourSequencer Tour;
+  // The dialog 毎日の巡回: the task that tours this list daily.
+  DailyTourForm DailyTour;
 
  private:
   enum class ListLoad { Failed, Missing, Read };
@@ -104,10 +134,13 @@ class MainForm final : private TourObserver {
   void OnTourStarted() override;
   void OnRowEnded(const RowEnd& row) override;
   void OnTourEnded(TourEnd how) override;
+  // 毎日の巡回... only while the tour is idle.
+  void EnableDailyTour();
 
   FormServices services_;
   Window& window_;
   const TextField& page_time_field_;
+  Button& daily_tour_button_;
   const std::optional<Path> browser_;
   const bool started_with_tour_;
   TourLog log_;

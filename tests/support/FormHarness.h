@@ -10,6 +10,7 @@
 #include "support/FakeBrowserPrograms.h"
 #include "support/FakeDesktop.h"
 #include "support/FakeFiles.h"
+#include "support/FakeTaskScheduler.h"
 #include "support/FakeTimers.h"
 #include "support/FakeUi.h"
 
@@ -54,16 +55,18 @@ class FormHarness {
   FakeBrowserPrograms programs;
   FakeClock clock{timers};
   FakeDesktopLock lock;
+  FakeTaskScheduler scheduler;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
+  FakeButton daily_tour_button{texts::kDailyTourButton};
   MainForm form;
 
  private:
   FormServices Services() {
-    return {files, timers, desktop, automation, boxes, programs, clock, lock};
+    return {files, timers, desktop, automation, boxes, programs, clock, lock, scheduler};
   }
-  FormControls Controls() { return {window, tour_button, page_time_field}; }
+  FormControls Controls() { return {window, tour_button, page_time_field, daily_tour_button}; }
 };
 
 }  // namespace vimbrel::testing

@@ -25,6 +25,7 @@ enum ControlId : int {
   kPageTimeFieldId = 106,
   kUpDownId = 107,
   kContactFieldId = 108,
+  kDailyTourButtonId = 110,
 };
 
 // Posted by RequestClose: the window closes once the handler asking has returned.
@@ -185,11 +186,12 @@ MainWindow::MainWindow(Application& application, const Services& services, Start
       boxes_(application),
       tour_button_(std::make_unique<ButtonControl>()),
       page_time_field_(std::make_unique<EditControl>()),
+      daily_tour_button_(std::make_unique<ButtonControl>()),
       page_time_(std::move(options.page_time)) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
-                   services.programs, services.clock, services.lock},
-      FormControls{*this, *tour_button_, *page_time_field_}, options);
+                   services.programs, services.clock, services.lock, services.scheduler},
+      FormControls{*this, *tour_button_, *page_time_field_, *daily_tour_button_}, options);
 }
 
 MainWindow::~MainWindow() {
@@ -339,6 +341,12 @@ void MainWindow::CreateControls() {
   // As if the user had typed it: whatever it is, the tour reads it.
   if (page_time_)
     SetWindowTextW(page_time_field, std::wstring(page_time_->begin(), page_time_->end()).c_str());
+
+  // In the free strip above the buttons, after the browser's drop-down.
+  daily_tour_button_->Attach(
+      child(button_panel_, 0, kButtonClass, WidenCp932(texts::kDailyTourButton),
+            WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(264, 1, 97, 22), kDailyTourButtonId, font),
+      texts::kDailyTourButton);
 }
 
 void MainWindow::OnSetEditText(int col, int row, const std::string& value) {

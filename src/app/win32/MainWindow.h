@@ -26,6 +26,7 @@ class MainWindow final : private StringGridEvents, private Window {
     BrowserPrograms& programs;
     Clock& clock;
     DesktopLock& lock;
+    TaskScheduler& scheduler;
   };
   // `options`: what the command line asks of the main window (the tour's
   // browser, /tour, the page display time).
@@ -62,6 +63,7 @@ class MainWindow final : private StringGridEvents, private Window {
   Win32MessageBoxes boxes_;
   std::unique_ptr<ButtonControl> tour_button_;
   std::unique_ptr<EditControl> page_time_field_;
+  std::unique_ptr<ButtonControl> daily_tour_button_;
   std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;
   std::optional<Path> page_time_;  // /wait=, typed into the field at creation

@@ -11,10 +11,6 @@ namespace vimbrel::win32 {
 
 namespace {
 
-// CLSID_TaskScheduler, here rather than from a library of GUIDs.
-constexpr CLSID kTaskSchedulerClass = {
-    0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
-
 void Check(HRESULT status) {
   if (FAILED(status)) throw EOleSysError(OleErrorMessage(status), status);
 }
@@ -37,7 +33,7 @@ VARIANT Nothing() {
 // The root folder, with the service it was reached through kept as long.
 struct RootFolder {
   RootFolder() {
-    Check(CoCreateInstance(kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER,
+    Check(CoCreateInstance(__uuidof(::TaskScheduler), nullptr, CLSCTX_INPROC_SERVER,
                            __uuidof(ITaskService), service.AddressAsVoid()));
     Check(service->Connect(Nothing(), Nothing(), Nothing(), Nothing()));
     Check(service->GetFolder(Bstr(L"\\").Get(), folder.Address()));
