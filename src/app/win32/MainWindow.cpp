@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "app/JpegImage.h"
+#include "app/win32/DailyTourDialog.h"
 #include "app/win32/Panel.h"
 #include "platform/Texts.h"
 #include "platform/Version.h"
@@ -361,7 +362,12 @@ void MainWindow::OnCloseRequest() {
   if (form_->FormCloseQuery()) DestroyWindow(window_);
 }
 
+void MainWindow::OpenDailyTour() {
+  DailyTourDialog::Run(application_, window_, form_->DailyTour, fonts_->Form(), text_height_);
+}
+
 void MainWindow::OnCommand(WORD id, WORD code) {
+  if (id == kDailyTourButtonId && code == BN_CLICKED) return OpenDailyTour();
   // Enter and Esc (IDOK, IDCANCEL) press no button.
   static constexpr void (MainForm::*kClicks[])() = {
       &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,

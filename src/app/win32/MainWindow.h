@@ -54,6 +54,7 @@ class MainWindow final : private StringGridEvents, private Window {
   void OnSetEditText(int col, int row, const std::string& value) override;
   void RequestClose() override;
   void OnCloseRequest();
+  void OpenDailyTour();  // 毎日の巡回...
 
   void CreateControls();
   int Scale(int value) const { return MulDiv(value, text_height_, 12); }
