@@ -4,7 +4,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/SettingsFile.h"
 #include "app/StartOptions.h"
 #include "app/TourLog.h"
 #include "list/StringGrid.h"
@@ -16,8 +18,10 @@
 #include "platform/Files.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
+#include "tour/BrowserChoice.h"
 #include "tour/BrowserSession.h"
 #include "tour/BrowserWindow.h"
+#include "tour/StartedBrowser.h"
 #include "tour/TourBrowser.h"
 #include "tour/TourSequencer.h"
 
@@ -40,6 +44,7 @@ struct FormControls {
   Window& MainWindow;
   Button& TourButton;
   const TextField& PageTimeField;
+  ChoiceList& BrowserList;  // ブラウザー
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
@@ -47,14 +52,16 @@ struct FormControls {
 // dispatches the event shows them in the error box.
 class MainForm final : private TourObserver {
  public:
-  // From the command line: the browser that /browser= named for the tour
-  // ("edge", "chrome" or a program's path; Internet Explorer when none), and
+  // From the command line: the browser that /browser= named for this start,
   // whether /tour started the program.
   MainForm(const FormServices& services, const FormControls& controls,
            const StartOptions& options = {});
 
-  // Started with /tour, a list file that cannot be read is not shown in a
-  // box: the tour that does not start says so in the log.
+  // The tour's browser is the one /browser= named, or else the one saved
+  // beside the list, or else the default: Edge where Windows registers it,
+  // Internet Explorer otherwise. Started with /tour, a list file that cannot
+  // be read is not shown in a box: the tour that does not start says so in
+  // the log.
   void FormCreate();
   // Started with /tour, once the window is shown and idle: a tour that waits
   // for nobody (kUnattendedTour), and the window closes when it has gone past
@@ -78,6 +85,10 @@ class MainForm final : private TourObserver {
   void AddRowClick();     // 行追加
   void DeleteRowClick();  // 行削除
   void TourClick();       // 巡回 / 中止
+  // The user picked item `index` of the browser drop-down: another browser is
+  // kept in the settings file and used from the next tour on. When it cannot
+  // be kept, the drop-down goes back and the error says why.
+  void BrowserPicked(int index);
   void CellEdited(int col, int row, const std::string& value);
 
   StringGrid Grid;
@@ -85,9 +96,12 @@ class MainForm final : private TourObserver {
   bool SessionEnding = false;
   BrowserSession Browser;
   BrowserWindow BrowserFrame;
-  // The tour's browser, chosen once: Internet Explorer through the two above,
-  // or the program that /browser= named.
-  const std::unique_ptr<TourBrowser> ChosenBrowser;
+
+ private:
+  // Internet Explorer through the two above.
+  InternetExplorer internet_explorer_;
+
+ public:
   TourSequencer Tour;
 
  private:
@@ -97,6 +111,12 @@ class MainForm final : private TourObserver {
   int DataRows() const { return Grid.RowCount() - 1; }
   // The browser and the page display time as the log's first line names them.
   std::string BrowserName() const;
+  // What the settings file says, or the default.
+  BrowserChoice SavedBrowser() const;
+  void UseBrowser(const BrowserChoice& choice);
+  // The drop-down's items, each browser marked when Windows does not
+  // register it, and the chosen one selected.
+  void ShowBrowserChoice();
   std::string PageSecondsText() const;
   // Tours nothing: the log says why, and the program ends with 2.
   void RefuseUnattendedTour(std::string_view message);
@@ -104,13 +124,22 @@ class MainForm final : private TourObserver {
   void OnTourStarted() override;
   void OnRowEnded(const RowEnd& row) override;
   void OnTourEnded(TourEnd how) override;
+  void OnTourIdleChanged(bool idle) override;
 
   FormServices services_;
   Window& window_;
   const TextField& page_time_field_;
-  const std::optional<Path> browser_;
+  ChoiceList& browser_list_;
+  const std::optional<Path> browser_switch_;  // for this start only
   const bool started_with_tour_;
   TourLog log_;
+  SettingsFile settings_;
+  BrowserChoice browser_;
+  // A browser started as a program, when that is the choice.
+  std::unique_ptr<StartedBrowser> started_browser_;
+  // What each item of the drop-down stands for. A program's path that was
+  // chosen stays listed after another pick, so that it can be picked again.
+  std::vector<BrowserChoice> listed_;
   bool unattended_tour_ = false;           // the running tour is the one /tour started
   ListLoad list_load_ = ListLoad::Failed;  // how the latest load went
   std::string load_error_;                 // its message, unattended, when it failed

@@ -57,13 +57,14 @@ class FormHarness {
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
+  FakeChoiceList browser_list;
   MainForm form;
 
  private:
   FormServices Services() {
     return {files, timers, desktop, automation, boxes, programs, clock, lock};
   }
-  FormControls Controls() { return {window, tour_button, page_time_field}; }
+  FormControls Controls() { return {window, tour_button, page_time_field, browser_list}; }
 };
 
 }  // namespace vimbrel::testing
