@@ -81,7 +81,10 @@ struct Place {
 Place Find(std::string_view text, std::string_view key, std::string_view* value) {
   Place place;
   bool in_section = false;
-  for (std::size_t start = 0; start < text.size();) {
+  // A byte order mark that an editor put in front is no part of the first line.
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  const std::size_t first = text.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+  for (std::size_t start = first; start < text.size();) {
     const Line line = LineAt(text, start);
     start = line.end;
     const std::string_view content = text.substr(line.start, line.content_end - line.start);

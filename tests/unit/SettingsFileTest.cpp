@@ -20,6 +20,7 @@ TEST(SettingsFile, SetsItsLineAndKeepsEveryOtherByte) {
        "[Vimbrel]\r\nWidth=3\r\nBrowser=edge\r\n\r\n;Browser=ie\r\n[Other]\r\n"},
       {"[Other]\nA=1", std::nullopt, "[Other]\nA=1\r\n[Vimbrel]\r\nBrowser=edge\r\n"},
       {"[Vimbrel]", std::nullopt, "[Vimbrel]\r\nBrowser=edge"},
+      {"\xEF\xBB\xBF[Vimbrel]\nBrowser=ie\n", "ie", "\xEF\xBB\xBF[Vimbrel]\nBrowser=edge\n"},
       // "‐" ends in the byte of "]": that section is not the program's.
       {"[Vimbrel\x81]\r\nBrowser=ie\r\n", std::nullopt,
        "[Vimbrel\x81]\r\nBrowser=ie\r\n[Vimbrel]\r\nBrowser=edge\r\n"},
