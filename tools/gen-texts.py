@@ -52,6 +52,7 @@ TEXTS = [
     ("kLogInternetExplorer", "Internet Explorer"),
     ("kLogEdge", "Edge"),
     ("kLogChrome", "Chrome"),
+    ("kLogFirefox", "Firefox"),
     ("kLogSeconds", "%s秒"),
     ("kLogRows", "%d行"),
     ("kLogRowsSent", "%s行送信"),
@@ -77,6 +78,16 @@ TEXTS = [
     # A browser that /browser= names: the name or path it was looked for by
     ("kErrorBrowserNotFound", "ブラウザー '%s' が見つかりません"),
     ("kErrorBrowserNotStarted", "ブラウザー '%s' を起動できません"),
+    ("kErrorFirefoxAddress", "アドレス '%s' は Firefox に渡せません"),
+    ("kErrorNoInternetExplorer",
+     "Internet Explorer がありません。「ブラウザー」でほかのブラウザーを選んでください"),
+    # The browser drop-down
+    ("kBrowserLabel", "ブラウザー"),
+    ("kBrowserInternetExplorer", "Internet Explorer"),
+    ("kBrowserEdge", "Microsoft Edge"),
+    ("kBrowserChrome", "Google Chrome"),
+    ("kBrowserFirefox", "Mozilla Firefox"),
+    ("kBrowserMissing", " (見つかりません)"),
     # The daily tour: the button and its dialog
     ("kDailyTourButton", "毎日の巡回..."),
     ("kDailyTourCaption", "毎日の巡回"),

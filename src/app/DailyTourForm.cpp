@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/TourLog.h"
 #include "list/ListFile.h"
 #include "platform/Cp932.h"
 #include "platform/Texts.h"
@@ -52,8 +51,8 @@ DailyTourView DailyTourForm::RegisterClick(TimeOfDay time) {
   const std::uint32_t seconds = PageDisplayInterval(parts_.page_time_field.Text()) / 1000;
   const Path program = parts_.files.ProgramPath();
   parts_.scheduler.Register(DailyTaskName(program),
-                            DailyTaskXml({program, TourLogPath(ListFilePath(program)), time,
-                                          seconds, parts_.clock.Now()}));
+                            DailyTaskXml({program, BesideListFile(ListFilePath(program), u".log"),
+                                          time, seconds, parts_.clock.Now()}));
   return Read();
 }
 

@@ -1,6 +1,8 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "app/ErrorBox.h"
 #include "list/ListEditing.h"
@@ -10,30 +12,31 @@
 #include "platform/Exception.h"
 #include "platform/Texts.h"
 #include "tour/ReadIntField.h"
-#include "tour/StartedBrowser.h"
 
 namespace vimbrel {
+
+namespace {
+constexpr char kBrowserSetting[] = "Browser";
+}
 
 MainForm::MainForm(const FormServices& services, const FormControls& controls,
                    const StartOptions& options)
     : Browser(services.automation),
       BrowserFrame(services.desktop, Grid),
-      ChosenBrowser(options.browser
-                        ? std::unique_ptr<TourBrowser>(std::make_unique<StartedBrowser>(
-                              services.desktop, services.programs, Grid, *options.browser))
-                        : std::make_unique<InternetExplorer>(Browser, BrowserFrame)),
-      TourButton(controls.TourButton, [this] { EnableDailyTour(); }),
-      Tour({services.timers, TourButton, controls.PageTimeField, Grid, *ChosenBrowser, *this,
-            services.lock}),
+      internet_explorer_(Browser, BrowserFrame),
+      Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, internet_explorer_,
+            *this, services.lock}),
       DailyTour({services.scheduler, services.files, services.clock, controls.PageTimeField,
-                 [this] { return BrowserName(); }}),
+                 [this] { return ItemNameOf(SavedBrowser(), services_.files); }}),
       services_(services),
       window_(controls.MainWindow),
       page_time_field_(controls.PageTimeField),
+      browser_list_(controls.BrowserList),
       daily_tour_button_(controls.DailyTourButton),
-      browser_(options.browser),
+      browser_switch_(options.browser),
       started_with_tour_(options.unattended_tour),
-      log_(services.files, services.clock, ListFile()) {}
+      log_(services.files, services.clock, ListFile()),
+      settings_(services.files, ListFile()) {}
 
 void MainForm::FormCreate() {
   static constexpr int kColWidths[] = {60, 400, 60, 60};
@@ -45,6 +48,9 @@ void MainForm::FormCreate() {
   Grid.SetCell(2, 0, texts::kHeaderTabs);
   Grid.SetCell(3, 0, texts::kHeaderReverseTabs);
   SetRowText(Grid, 1, "1,,,,");
+  // Before the list, whose load may fail: the browser is there all the same.
+  UseBrowser(browser_switch_ ? BrowserChoiceFromSwitch(*browser_switch_) : SavedBrowser());
+  ShowBrowserChoice();
   if (!started_with_tour_) return LoadListClick();
   try {
     LoadListClick();
@@ -94,6 +100,76 @@ void MainForm::DeleteRowClick() {
 
 void MainForm::TourClick() { Tour.TourClick(); }
 
+void MainForm::BrowserPicked(int index) {
+  if (index < 0 || index >= static_cast<int>(listed_.size())) return;
+  const BrowserChoice picked = listed_[index];
+  // The drop-down is disabled during a tour; a pick that arrives all the
+  // same changes nothing.
+  if (picked == browser_ || !Tour.Idle()) return ShowBrowserChoice();
+  try {
+    settings_.Write(kBrowserSetting, SettingOf(picked, services_.files));
+  } catch (const EInOutError& error) {
+    ShowBrowserChoice();
+    throw Exception(services_.files.SystemErrorText(error.ErrorCode()));
+  } catch (...) {
+    ShowBrowserChoice();
+    throw;
+  }
+  UseBrowser(picked);
+  ShowBrowserChoice();
+}
+
+BrowserChoice MainForm::SavedBrowser() const {
+  if (const std::optional<std::string> value = settings_.Read(kBrowserSetting)) {
+    if (std::optional<BrowserChoice> saved = BrowserChoiceFromSetting(*value, services_.files)) {
+      return *saved;
+    }
+  }
+  // Where Windows registers Edge, Internet Explorer is turned off or hands
+  // its pages to Edge.
+  if (services_.programs.Registered(RegisteredProgramOf(BrowserChoice::Kind::Edge))) {
+    return {BrowserChoice::Kind::Edge, {}};
+  }
+  return {};
+}
+
+void MainForm::UseBrowser(const BrowserChoice& choice) {
+  if (choice.kind == BrowserChoice::Kind::InternetExplorer) {
+    Tour.UseBrowser(internet_explorer_);
+    started_browser_.reset();
+  } else {
+    auto started =
+        std::make_unique<StartedBrowser>(services_.desktop, services_.programs, Grid, choice);
+    Tour.UseBrowser(*started);
+    started_browser_ = std::move(started);
+  }
+  browser_ = choice;
+}
+
+void MainForm::ShowBrowserChoice() {
+  if (listed_.empty()) {
+    for (BrowserChoice::Kind kind : kListedBrowsers) listed_.push_back({kind, {}});
+  }
+  if (browser_.kind == BrowserChoice::Kind::Program &&
+      std::find(listed_.begin(), listed_.end(), browser_) == listed_.end()) {
+    listed_.resize(std::size(kListedBrowsers));
+    listed_.push_back(browser_);
+  }
+  std::vector<std::string> items;
+  for (const BrowserChoice& choice : listed_) {
+    std::string item = ItemNameOf(choice, services_.files);
+    const char* registered = RegisteredProgramOf(choice.kind);
+    const bool missing = choice.kind == BrowserChoice::Kind::InternetExplorer
+                             ? !Browser.Installed()
+                             : registered != nullptr && !services_.programs.Registered(registered);
+    if (missing) item += texts::kBrowserMissing;
+    items.push_back(std::move(item));
+  }
+  browser_list_.SetItems(items);
+  browser_list_.Select(
+      static_cast<int>(std::find(listed_.begin(), listed_.end(), browser_) - listed_.begin()));
+}
+
 void MainForm::StartUnattendedTour() {
   if (list_load_ == ListLoad::Missing) {
     return RefuseUnattendedTour(ErrorBoxText(
@@ -124,10 +200,7 @@ void MainForm::RefuseUnattendedTour(std::string_view message) {
   window_.RequestClose();
 }
 
-std::string MainForm::BrowserName() const {
-  if (!browser_) return texts::kLogInternetExplorer;
-  return RegisteredBrowserName(*browser_).value_or(services_.files.PathText(*browser_));
-}
+std::string MainForm::BrowserName() const { return LogNameOf(browser_, services_.files); }
 
 std::string MainForm::PageSecondsText() const {
   const std::string text = page_time_field_.Text();
@@ -138,8 +211,6 @@ std::string MainForm::PageSecondsText() const {
     return text;
   }
 }
-
-void MainForm::EnableDailyTour() { daily_tour_button_.SetEnabled(Tour.Idle()); }
 
 void MainForm::OnTourRowChanged(std::int32_t row) { Grid.SetMarkedRow(row); }
 
@@ -166,6 +237,11 @@ void MainForm::OnTourEnded(TourEnd how) {
   log_.TourEnded(how, rows_sent_, DataRows(), exit_code);
   // A stop is a person's, who is at the program; a closed program is going.
   if (exit_code && (how == TourEnd::Finished || how == TourEnd::Halted)) window_.RequestClose();
+}
+
+void MainForm::OnTourIdleChanged(bool idle) {
+  browser_list_.SetEnabled(idle);
+  daily_tour_button_.SetEnabled(idle);
 }
 
 void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }

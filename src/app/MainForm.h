@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/DailyTourForm.h"
+#include "app/SettingsFile.h"
 #include "app/StartOptions.h"
 #include "app/TourLog.h"
 #include "list/StringGrid.h"
@@ -19,8 +20,10 @@
 #include "platform/TaskScheduler.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
+#include "tour/BrowserChoice.h"
 #include "tour/BrowserSession.h"
 #include "tour/BrowserWindow.h"
+#include "tour/StartedBrowser.h"
 #include "tour/TourBrowser.h"
 #include "tour/TourSequencer.h"
 
@@ -44,28 +47,8 @@ struct FormControls {
   Window& MainWindow;
   Button& TourButton;
   const TextField& PageTimeField;
+  ChoiceList& BrowserList;  // ブラウザー
   Button& DailyTourButton;  // 毎日の巡回...
-};
-
-// A button that tells `changed` after each change that is made to it.
-class WatchedButton final : public Button {
- public:
-  WatchedButton(Button& button, std::function<void()> changed)
-      : button_(button), changed_(std::move(changed)) {}
-  std::string Caption() const override { return button_.Caption(); }
-  void SetCaption(std::string_view caption) override {
-    button_.SetCaption(caption);
-    changed_();
-  }
-  bool Enabled() const override { return button_.Enabled(); }
-  void SetEnabled(bool enabled) override {
-    button_.SetEnabled(enabled);
-    changed_();
-  }
-
- private:
-  Button& button_;
-  std::function<void()> changed_;
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
@@ -73,14 +56,16 @@ class WatchedButton final : public Button {
 // dispatches the event shows them in the error box.
 class MainForm final : private TourObserver {
  public:
-  // From the command line: the browser that /browser= named for the tour
-  // ("edge", "chrome" or a program's path; Internet Explorer when none), and
+  // From the command line: the browser that /browser= named for this start,
   // whether /tour started the program.
   MainForm(const FormServices& services, const FormControls& controls,
            const StartOptions& options = {});
 
-  // Started with /tour, a list file that cannot be read is not shown in a
-  // box: the tour that does not start says so in the log.
+  // The tour's browser is the one /browser= named, or else the one saved
+  // beside the list, or else the default: Edge where Windows registers it,
+  // Internet Explorer otherwise. Started with /tour, a list file that cannot
+  // be read is not shown in a box: the tour that does not start says so in
+  // the log.
   void FormCreate();
   // Started with /tour, once the window is shown and idle: a tour that waits
   // for nobody (kUnattendedTour), and the window closes when it has gone past
@@ -104,6 +89,10 @@ class MainForm final : private TourObserver {
   void AddRowClick();     // 行追加
   void DeleteRowClick();  // 行削除
   void TourClick();       // 巡回 / 中止
+  // The user picked item `index` of the browser drop-down: another browser is
+  // kept in the settings file and used from the next tour on. When it cannot
+  // be kept, the drop-down goes back and the error says why.
+  void BrowserPicked(int index);
   void CellEdited(int col, int row, const std::string& value);
 
   StringGrid Grid;
@@ -111,11 +100,12 @@ class MainForm final : private TourObserver {
   bool SessionEnding = false;
   BrowserSession Browser;
   BrowserWindow BrowserFrame;
-  // The tour's browser, chosen once: Internet Explorer through the two above,
-  // or the program that /browser= named.
-  const std::unique_ptr<TourBrowser> ChosenBrowser;
-  // The tour button, whose caption tells whether the tour is idle.
-  WatchedButton TourButton;
+
+ private:
+  // Internet Explorer through the two above.
+  InternetExplorer internet_explorer_;
+
+ public:
   TourSequencer Tour;
   // The dialog 毎日の巡回: the task that tours this list daily.
   DailyTourForm DailyTour;
@@ -127,6 +117,12 @@ class MainForm final : private TourObserver {
   int DataRows() const { return Grid.RowCount() - 1; }
   // The browser and the page display time as the log's first line names them.
   std::string BrowserName() const;
+  // What the settings file says, or the default.
+  BrowserChoice SavedBrowser() const;
+  void UseBrowser(const BrowserChoice& choice);
+  // The drop-down's items, each browser marked when Windows does not
+  // register it, and the chosen one selected.
+  void ShowBrowserChoice();
   std::string PageSecondsText() const;
   // Tours nothing: the log says why, and the program ends with 2.
   void RefuseUnattendedTour(std::string_view message);
@@ -134,16 +130,23 @@ class MainForm final : private TourObserver {
   void OnTourStarted() override;
   void OnRowEnded(const RowEnd& row) override;
   void OnTourEnded(TourEnd how) override;
-  // 毎日の巡回... only while the tour is idle.
-  void EnableDailyTour();
+  void OnTourIdleChanged(bool idle) override;
 
   FormServices services_;
   Window& window_;
   const TextField& page_time_field_;
+  ChoiceList& browser_list_;
   Button& daily_tour_button_;
-  const std::optional<Path> browser_;
+  const std::optional<Path> browser_switch_;  // for this start only
   const bool started_with_tour_;
   TourLog log_;
+  SettingsFile settings_;
+  BrowserChoice browser_;
+  // A browser started as a program, when that is the choice.
+  std::unique_ptr<StartedBrowser> started_browser_;
+  // What each item of the drop-down stands for. A program's path that was
+  // chosen stays listed after another pick, so that it can be picked again.
+  std::vector<BrowserChoice> listed_;
   bool unattended_tour_ = false;           // the running tour is the one /tour started
   ListLoad list_load_ = ListLoad::Failed;  // how the latest load went
   std::string load_error_;                 // its message, unattended, when it failed

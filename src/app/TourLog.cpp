@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/ErrorBox.h"
+#include "list/ListFile.h"
 #include "platform/Cp932.h"
 #include "platform/Texts.h"
 
@@ -14,17 +15,6 @@ namespace {
 constexpr std::uint64_t kLogLimit = 1024 * 1024;
 // Lines kept while the log cannot be written; beyond this they are lost.
 constexpr std::size_t kUnwrittenLimit = 64 * 1024;
-
-// The list file's path without its ".dat".
-Path Stem(const Path& list_file) {
-  constexpr std::u16string_view kExtension = u".dat";
-  const std::u16string_view path = list_file;
-  if (path.size() >= kExtension.size() &&
-      path.substr(path.size() - kExtension.size()) == kExtension) {
-    return Path(path.substr(0, path.size() - kExtension.size()));
-  }
-  return list_file;
-}
 
 std::string TimeText(const LocalTime& time) {
   char text[32];
@@ -93,13 +83,11 @@ const char* EndText(TourEnd how) {
 
 }  // namespace
 
-Path TourLogPath(const Path& list_file) { return Stem(list_file) + u".log"; }
-
 TourLog::TourLog(Files& files, Clock& clock, const Path& list_file)
     : files_(files),
       clock_(clock),
-      path_(TourLogPath(list_file)),
-      old_path_(Stem(list_file) + u".old.log") {}
+      path_(BesideListFile(list_file, u".log")),
+      old_path_(BesideListFile(list_file, u".old.log")) {}
 
 void TourLog::TourStarted(std::string_view browser, std::string_view seconds, int data_rows) {
   try {

@@ -11,9 +11,6 @@
 
 namespace vimbrel {
 
-// Where the log of the list at `list_file` is.
-Path TourLogPath(const Path& list_file);
-
 // The record that every tour leaves beside the list file, for a user who was
 // not at the desk: a line when it starts, one for each row once the row has
 // ended, one when it is over. Each line is the local time and fields

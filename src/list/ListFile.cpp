@@ -97,6 +97,16 @@ Path ListFilePath(const Path& program_path) {
   return program_path + u".dat";
 }
 
+Path BesideListFile(const Path& list_file, std::u16string_view extension) {
+  constexpr std::u16string_view kListExtension = u".dat";
+  const std::u16string_view path = list_file;
+  if (path.size() >= kListExtension.size() &&
+      path.substr(path.size() - kListExtension.size()) == kListExtension) {
+    return Path(path.substr(0, path.size() - kListExtension.size())) + Path(extension);
+  }
+  return list_file + Path(extension);
+}
+
 bool LoadListFile(Files& files, StringGrid& grid, const Path& path) {
   if (!files.IsFile(path)) return false;
   std::unique_ptr<InputFile> file = files.OpenForReading(path);

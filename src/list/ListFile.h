@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "platform/Files.h"
 
 namespace vimbrel {
@@ -9,6 +11,10 @@ class StringGrid;
 // The program's path with its extension replaced by ".dat" (appended when it
 // has none).
 Path ListFilePath(const Path& program_path);
+
+// A file that goes with the list: the list file's path with `extension` in
+// place of its ".dat" (".log", ".ini").
+Path BesideListFile(const Path& list_file, std::u16string_view extension);
 
 // Fills the grid from the list file, one row per line, header row first;
 // raises the row count but never lowers it. Returns false, changing nothing,

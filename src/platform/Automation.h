@@ -41,6 +41,9 @@ class Automation {
   // Creates an object of the class registered under `prog_id`, in process or
   // as a local server. Raises EOleSysError.
   virtual std::unique_ptr<AutomationObject> CreateObject(std::string_view prog_id) = 0;
+  // Whether a class with a server is registered under `prog_id`, as the
+  // registry tells it: nothing is created or started.
+  virtual bool IsRegistered(std::string_view prog_id) = 0;
 };
 
 }  // namespace vimbrel

@@ -45,8 +45,13 @@ class Files {
   virtual ~Files() = default;
   // The full path of the running program.
   virtual Path ProgramPath() = 0;
-  // `path` as code page 932 text, for a message.
+  // `path` as code page 932 text, for a message or a settings file.
   virtual std::string PathText(const Path& path) = 0;
+  // The path that code page 932 `text` names.
+  virtual Path PathOf(std::string_view text) = 0;
+  // The system's own words for the error code of an EInOutError, cut of
+  // trailing blanks and dots.
+  virtual std::string SystemErrorText(int error_code) = 0;
   // Whether an entry exists at exactly `path` and is not a directory.
   virtual bool IsFile(const Path& path) = 0;
   virtual std::unique_ptr<InputFile> OpenForReading(const Path& path) = 0;

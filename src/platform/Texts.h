@@ -81,6 +81,8 @@ inline constexpr char kLogInternetExplorer[] = "Internet Explorer";
 inline constexpr char kLogEdge[] = "Edge";
 // Chrome
 inline constexpr char kLogChrome[] = "Chrome";
+// Firefox
+inline constexpr char kLogFirefox[] = "Firefox";
 // %s秒
 inline constexpr char kLogSeconds[] = "%s\x95" "b";
 // %d行
@@ -123,6 +125,22 @@ inline constexpr char kErrorOleFormat[] = "OLE \x83G\x83\x89\x81[ %.8X";
 inline constexpr char kErrorBrowserNotFound[] = "\x83u\x83\x89\x83" "E\x83U\x81[ '%s' \x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // ブラウザー '%s' を起動できません
 inline constexpr char kErrorBrowserNotStarted[] = "\x83u\x83\x89\x83" "E\x83U\x81[ '%s' \x82\xF0\x8BN\x93\xAE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
+// アドレス '%s' は Firefox に渡せません
+inline constexpr char kErrorFirefoxAddress[] = "\x83" "A\x83h\x83\x8C\x83X '%s' \x82\xCD Firefox \x82\xC9\x93n\x82\xB9\x82\xDC\x82\xB9\x82\xF1";
+// Internet Explorer がありません。「ブラウザー」でほかのブラウザーを選んでください
+inline constexpr char kErrorNoInternetExplorer[] = "Internet Explorer \x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "B\x81u\x83u\x83\x89\x83" "E\x83U\x81[\x81v\x82\xC5\x82\xD9\x82\xA9\x82\xCC\x83u\x83\x89\x83" "E\x83U\x81[\x82\xF0\x91I\x82\xF1\x82\xC5\x82\xAD\x82\xBE\x82\xB3\x82\xA2";
+// ブラウザー
+inline constexpr char kBrowserLabel[] = "\x83u\x83\x89\x83" "E\x83U\x81[";
+// Internet Explorer
+inline constexpr char kBrowserInternetExplorer[] = "Internet Explorer";
+// Microsoft Edge
+inline constexpr char kBrowserEdge[] = "Microsoft Edge";
+// Google Chrome
+inline constexpr char kBrowserChrome[] = "Google Chrome";
+// Mozilla Firefox
+inline constexpr char kBrowserFirefox[] = "Mozilla Firefox";
+//  (見つかりません)
+inline constexpr char kBrowserMissing[] = " (\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1)";
 // 毎日の巡回...
 inline constexpr char kDailyTourButton[] = "\x96\x88\x93\xFA\x82\xCC\x8F\x84\x89\xF1...";
 // 毎日の巡回

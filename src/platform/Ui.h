@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vimbrel {
 
@@ -25,6 +26,18 @@ class TextField {
 
  protected:
   ~TextField() = default;
+};
+
+// A drop-down list that cannot be typed into. The user's pick reaches the
+// program's logic as an event of the window.
+class ChoiceList {
+ public:
+  virtual void SetItems(const std::vector<std::string>& items) = 0;
+  virtual void Select(int index) = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+
+ protected:
+  ~ChoiceList() = default;
 };
 
 // The main window itself.

@@ -1,12 +1,25 @@
 #include "tour/BrowserSession.h"
 
 #include "platform/Exception.h"
+#include "platform/Texts.h"
 
 namespace vimbrel {
 
 namespace {
 constexpr char kProgId[] = "InternetExplorer.Application";
+constexpr std::uint32_t kClassNotRegistered = 0x80040154u;  // REGDB_E_CLASSNOTREG
+
+// Where Internet Explorer has been taken out of Windows, the system's "class
+// not registered" tells the user nothing they can act on.
+std::unique_ptr<AutomationObject> CreateInternetExplorer(Automation& automation) {
+  try {
+    return automation.CreateObject(kProgId);
+  } catch (const EOleSysError& error) {
+    if (static_cast<std::uint32_t>(error.ErrorCode()) != kClassNotRegistered) throw;
+    throw EOleSysError(texts::kErrorNoInternetExplorer, error.ErrorCode());
+  }
 }
+}  // namespace
 
 bool IsDisconnectedStatus(std::int32_t status) {
   switch (static_cast<std::uint32_t>(status)) {
@@ -36,7 +49,7 @@ void BrowserSession::CallBrowser(Call&& call) {
 
 void BrowserSession::OpenBrowser(std::string url) {
   if (!Held()) {
-    Browser = automation_.CreateObject(kProgId);
+    Browser = CreateInternetExplorer(automation_);
     CallBrowser([](AutomationObject& browser) {
       // Sized and equipped before it is shown.
       browser.Invoke("Height", InvokeKind::PropertyPut, {AutomationArg::Int32(400)});
@@ -55,6 +68,8 @@ void BrowserSession::OpenBrowser(std::string url) {
     }
   });
 }
+
+bool BrowserSession::Installed() const { return automation_.IsRegistered(kProgId); }
 
 void BrowserSession::QuitBrowser() {
   if (!Held()) return;

@@ -21,6 +21,8 @@ class BrowserSession {
   void QuitBrowser();
 
   bool Held() const { return Browser != nullptr; }
+  // Whether Windows registers Internet Explorer's automation object.
+  bool Installed() const;
 
   // Empty, or the browser object with one reference.
   std::unique_ptr<AutomationObject> Browser;

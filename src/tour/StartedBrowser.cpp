@@ -11,35 +11,35 @@ namespace vimbrel {
 
 namespace {
 
-// The class of every top-level window of a Chromium browser.
-constexpr char kWindowClass[] = "Chrome_WidgetWin_1";
+// The class of every top-level window of a browser of the family.
+constexpr char kChromiumWindowClass[] = "Chrome_WidgetWin_1";
+constexpr char kFirefoxWindowClass[] = "MozillaWindowClass";
 
-struct RegisteredBrowser {
-  const char* name;  // as /browser= gives it
-  const char* program;
-  const char* display_name;
-};
-constexpr RegisteredBrowser kRegisteredBrowsers[] = {{"edge", "msedge.exe", texts::kLogEdge},
-                                                     {"chrome", "chrome.exe", texts::kLogChrome}};
-
-}  // namespace
-
-std::optional<std::string> RegisteredBrowserName(const Path& browser) {
-  for (const RegisteredBrowser& registered : kRegisteredBrowsers) {
-    if (EqualsIgnoringAsciiCase(browser, registered.name)) return registered.display_name;
-  }
-  return std::nullopt;
-}
-
-void StartedBrowser::OpenBrowser(std::string url) {
-  const Path program = Program();
+std::vector<std::string> ChromiumArguments(std::string url) {
   std::vector<std::string> arguments = {"--new-window"};
   if (!url.empty()) {
     arguments.push_back("--");
     arguments.push_back(std::move(url));
   }
+  return arguments;
+}
+
+std::vector<std::string> FirefoxArguments(std::string url) {
+  const std::size_t first = url.find_first_not_of(" \t\r\n");
+  if (first != std::string::npos && (url[first] == '-' || url[first] == '/')) {
+    throw EBrowserError(cp932::FillText(texts::kErrorFirefoxAddress, url));
+  }
+  return {"-new-window", url.empty() ? std::string("about:blank") : std::move(url)};
+}
+
+}  // namespace
+
+void StartedBrowser::OpenBrowser(std::string url) {
+  std::vector<std::string> arguments =
+      firefox_ ? FirefoxArguments(std::move(url)) : ChromiumArguments(std::move(url));
+  const Path program = Program();
   std::vector<WindowHandle> before;
-  for (const TopLevelWindow& window : desktop_.TopLevelWindows(kWindowClass)) {
+  for (const TopLevelWindow& window : desktop_.TopLevelWindows(WindowClass())) {
     before.push_back(window.handle);
   }
   before_row_ = std::move(before);
@@ -50,23 +50,26 @@ void StartedBrowser::QuitBrowser() {
   for (WindowHandle window : RowWindows()) desktop_.RequestClose(window);
 }
 
+const char* StartedBrowser::WindowClass() const {
+  return firefox_ ? kFirefoxWindowClass : kChromiumWindowClass;
+}
+
 Path StartedBrowser::Program() {
-  for (const RegisteredBrowser& registered : kRegisteredBrowsers) {
-    if (!EqualsIgnoringAsciiCase(browser_, registered.name)) continue;
-    std::optional<Path> program = programs_.Registered(registered.program);
-    if (!program) {
-      throw EBrowserError(cp932::FillText(texts::kErrorBrowserNotFound, registered.program));
-    }
+  if (const char* registered = RegisteredProgramOf(browser_.kind)) {
+    std::optional<Path> program = programs_.Registered(registered);
+    if (!program) throw EBrowserError(cp932::FillText(texts::kErrorBrowserNotFound, registered));
     return *program;
   }
-  if (browser_.empty()) throw EBrowserError(cp932::FillText(texts::kErrorBrowserNotFound, ""));
-  return browser_;
+  if (browser_.program.empty()) {
+    throw EBrowserError(cp932::FillText(texts::kErrorBrowserNotFound, ""));
+  }
+  return browser_.program;
 }
 
 std::vector<WindowHandle> StartedBrowser::RowWindows() {
   std::vector<WindowHandle> row_windows;
   if (!before_row_) return row_windows;
-  for (const TopLevelWindow& window : desktop_.TopLevelWindows(kWindowClass)) {
+  for (const TopLevelWindow& window : desktop_.TopLevelWindows(WindowClass())) {
     const bool was_there =
         std::find(before_row_->begin(), before_row_->end(), window.handle) != before_row_->end();
     if (!was_there && window.visible && !window.owned && window.has_caption) {

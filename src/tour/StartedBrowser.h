@@ -7,38 +7,41 @@
 
 #include "platform/BrowserPrograms.h"
 #include "platform/Desktop.h"
+#include "tour/BrowserChoice.h"
 #include "tour/BrowserWindow.h"
 #include "tour/TourBrowser.h"
 
 namespace vimbrel {
 
-// "Edge" or "Chrome" for a browser that /browser= names so (in any letter
-// case); none for a program's path, which says what it is itself.
-std::optional<std::string> RegisteredBrowserName(const Path& browser);
-
-// A browser of the Chromium family (Edge, Chrome and their kin) that the tour
-// starts as a program for every row, with a new window for the row's address.
-// Such a browser hands the request to a copy of itself that is already
-// running, so the row's window is told by having come after the start: a
-// visible, unowned top-level window of the browser's class with a caption
-// that was not there before. Every such window is the row's (one that a link
-// opened, too): the keys go only to them, and they are closed at the row's
-// end. Windows that were there before (the user's own) never get a key and
-// are never closed.
+// A browser that the tour starts as a program for every row, with a new
+// window for the row's address: one of the Chromium family (Edge, Chrome and
+// their kin) or Firefox. Such a browser hands the request to a copy of itself
+// that is already running, so the row's window is told by having come after
+// the start: a visible, unowned top-level window of the browser's class with
+// a caption that was not there before. Every such window is the row's (one
+// that a link opened, too): the keys go only to them, and they are closed at
+// the row's end. Windows that were there before (the user's own) never get a
+// key and are never closed.
 class StartedBrowser final : public TourBrowser, private BrowserFrames {
  public:
-  // `browser`: "edge" or "chrome" in any letter case, found where Windows
-  // registers them, or else the path of the browser's program.
-  StartedBrowser(Desktop& desktop, BrowserPrograms& programs, const StringGrid& grid, Path browser)
+  // `browser`: Edge, Chrome or Firefox, found where Windows registers them,
+  // or a browser's program.
+  StartedBrowser(Desktop& desktop, BrowserPrograms& programs, const StringGrid& grid,
+                 BrowserChoice browser)
       : desktop_(desktop),
         programs_(programs),
         browser_(std::move(browser)),
+        firefox_(IsFirefox(browser_)),
         window_(desktop, grid, *this) {}
 
-  // Starts `"<program>" --new-window -- "<url>"`, or only --new-window when
-  // `url` is empty. The address comes after "--", so that no row can reach
-  // the browser as one of its switches. Raises EBrowserError when the browser
-  // is not there or does not start.
+  // A browser of the Chromium family: `"<program>" --new-window -- "<url>"`,
+  // or only --new-window when `url` is empty. The address comes after "--",
+  // so that no row can reach the browser as one of its switches.
+  // Firefox: `"<program>" -new-window "<url>"`, about:blank for an empty
+  // `url`. Firefox has no "--" and takes an argument that begins with "-" or
+  // "/" for a switch, so such an address is refused before anything starts.
+  // Raises EBrowserError when the address is refused, or the browser is not
+  // there or does not start.
   void OpenBrowser(std::string url) override;
   // Asks every window of the row to close.
   void QuitBrowser() override;
@@ -59,7 +62,10 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
 
   Desktop& desktop_;
   BrowserPrograms& programs_;
-  Path browser_;
+  const char* WindowClass() const;
+
+  BrowserChoice browser_;
+  bool firefox_;
   // The browser's windows, in any state, when the row started; none before
   // the first row.
   std::optional<std::vector<WindowHandle>> before_row_;

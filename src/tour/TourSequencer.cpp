@@ -1,5 +1,7 @@
 #include "tour/TourSequencer.h"
 
+#include <stdexcept>
+
 #include "list/StringGrid.h"
 #include "platform/DesktopLock.h"
 #include "platform/Exception.h"
@@ -37,7 +39,8 @@ TourSequencer::TourSequencer(const Parts& parts)
       KeysWaitTimer(parts.timers, kStepInterval),
       DisplayWaitTimer(parts.timers, kLayoutPageInterval),
       CloseWaitTimer(parts.timers, kStepInterval),
-      parts_(parts) {
+      parts_(parts),
+      browser_(&parts.browser) {
   StopPollTimer.OnTimer = [this] { StopPollElapsed(); };
   RowWaitTimer.OnTimer = [this] { RowWaitElapsed(); };
   FrameWaitTimer.OnTimer = [this] { FrameWaitElapsed(); };
@@ -53,7 +56,7 @@ void TourSequencer::TourClick() {
     // The poll first: a stop that gets no timer leaves the button usable
     // instead of disabled with nothing left to enable it again.
     Arm(StopPollTimer, kStepInterval);
-    parts_.tour_button.SetCaption(texts::kTourStopping);
+    ShowTourState(texts::kTourStopping);
     parts_.tour_button.SetEnabled(false);
     StopRequested = true;
   }
@@ -64,7 +67,7 @@ void TourSequencer::Start(const TourPolicy& policy) {
   policy_ = policy;
   touring_ = true;
   row_.reset();
-  parts_.tour_button.SetCaption(texts::kTourRunning);
+  ShowTourState(texts::kTourRunning);
   StopRequested = false;
   CurrentRow = 1;
   parts_.observer.OnTourStarted();
@@ -73,6 +76,11 @@ void TourSequencer::Start(const TourPolicy& policy) {
 }
 
 bool TourSequencer::Idle() const { return parts_.tour_button.Caption() == texts::kTourIdle; }
+
+void TourSequencer::UseBrowser(TourBrowser& browser) {
+  if (!Idle()) throw std::logic_error("the browser changes only between tours");
+  browser_ = &browser;
+}
 
 void TourSequencer::EndAtExit() {
   for (TTimer* timer :
@@ -89,7 +97,7 @@ void TourSequencer::StopPollElapsed() {
   // that the poll never depends on the system granting a new timer.
   if (StopRequested) return;
   StopPollTimer.SetEnabled(false);
-  parts_.tour_button.SetCaption(texts::kTourIdle);
+  ShowTourState(texts::kTourIdle);
   parts_.tour_button.SetEnabled(true);
 }
 
@@ -102,14 +110,14 @@ void TourSequencer::RowWaitElapsed() {
     return;
   }
   if (CurrentRow >= parts_.grid.RowCount()) {
-    parts_.tour_button.SetCaption(texts::kTourIdle);
+    ShowTourState(texts::kTourIdle);
     EndTour(TourEnd::Finished);
     return;
   }
   // Read once, here: opening the browser lets other handlers edit the grid.
   Row& row = RowState();
   Guarded([this, &row] {
-    parts_.browser.OpenBrowser(row.end.address);
+    browser_->OpenBrowser(row.end.address);
     Arm(FrameWaitTimer, PageDisplayInterval());
   });
 }
@@ -120,7 +128,7 @@ void TourSequencer::FrameWaitElapsed() {
   Guarded([this] {
     Row& row = RowState();
     ++row.frame_searches;
-    if (parts_.browser.BringBrowserToFront()) {
+    if (browser_->BringBrowserToFront()) {
       Arm(KeysWaitTimer, kStepInterval);
     } else if (StopRequested) {
       StopRequested = false;
@@ -142,7 +150,7 @@ void TourSequencer::KeysWaitElapsed() {
   KeysWaitTimer.SetEnabled(false);
   Guarded([this] {
     Row& row = RowState();
-    row.end.keys = parts_.browser.SendRowKeys(CurrentRow);
+    row.end.keys = browser_->SendRowKeys(CurrentRow);
     row.end.outcome = row.end.keys.sent ? RowOutcome::Sent : RowOutcome::HeldBack;
     Arm(DisplayWaitTimer, PageDisplayInterval());
   });
@@ -164,10 +172,10 @@ void TourSequencer::CloseWaitElapsed() {
     Row& row = RowState();
     ++row.close_ticks;
     if (policy_.close_ticks != 0 && row.close_ticks >= policy_.close_ticks) {
-      row.end.left_open = parts_.browser.WindowLeftOpen();
+      row.end.left_open = browser_->WindowLeftOpen();
       if (row.end.left_open) return FinishRow();
     }
-    if (parts_.browser.CloseBrowserFrame()) {
+    if (browser_->CloseBrowserFrame()) {
       Arm(CloseWaitTimer, kStepInterval);
     } else {
       FinishRow();
@@ -230,7 +238,7 @@ TourSequencer::Row& TourSequencer::RowState() {
 
 void TourSequencer::QuitRowBrowser() {
   RowState().quit = true;
-  parts_.browser.QuitBrowser();
+  browser_->QuitBrowser();
 }
 
 void TourSequencer::FinishRow() {
@@ -268,6 +276,12 @@ void TourSequencer::Arm(TTimer& timer, std::uint32_t interval_ms) {
 
 std::uint32_t TourSequencer::PageDisplayInterval() const {
   return vimbrel::PageDisplayInterval(parts_.page_time_field.Text());
+}
+
+void TourSequencer::ShowTourState(const char* caption) {
+  const bool was_idle = Idle();
+  parts_.tour_button.SetCaption(caption);
+  if (Idle() != was_idle) parts_.observer.OnTourIdleChanged(!was_idle);
 }
 
 void TourSequencer::ReportTourRow() noexcept {

@@ -74,6 +74,9 @@ class TourObserver {
   virtual void OnRowEnded(const RowEnd& row) = 0;
   // The tour is over; after Finished it is idle again, by itself.
   virtual void OnTourEnded(TourEnd how) = 0;
+  // The tour button would now start a tour (true), or a tour runs, has
+  // halted or waits for its stop (false).
+  virtual void OnTourIdleChanged(bool idle) = 0;
 
  protected:
   ~TourObserver() = default;
@@ -90,7 +93,7 @@ class TourSequencer {
     Button& tour_button;
     const TextField& page_time_field;  // in seconds
     const StringGrid& grid;
-    TourBrowser& browser;
+    TourBrowser& browser;  // until UseBrowser
     TourObserver& observer;
     DesktopLock& lock;  // held from a tour's start until it is over
   };
@@ -103,6 +106,9 @@ class TourSequencer {
   void Start(const TourPolicy& policy);
   // No tour runs or waits for its stop: the tour button would start one.
   bool Idle() const;
+  // The browser of the tours from now on; only while idle, so that a tour's
+  // browser never changes in the middle.
+  void UseBrowser(TourBrowser& browser);
   // The program is ending: a tour still running ends here, and no step of it
   // runs any more.
   void EndAtExit();
@@ -164,8 +170,12 @@ class TourSequencer {
   bool ChainHalted() const;
   // Tells the observer the row the tour now works on, when that changed.
   void ReportTourRow() noexcept;
+  // The tour button's caption, and whether the tour is idle now, when that
+  // changed.
+  void ShowTourState(const char* caption);
 
   Parts parts_;
+  TourBrowser* browser_;
   TourPolicy policy_;
   bool touring_ = false;  // started and not yet over
   std::optional<Row> row_;

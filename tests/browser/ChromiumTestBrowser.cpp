@@ -1,5 +1,7 @@
 // A stand-in for a browser of the Chromium family in a test prefix, started as
-// `chromiumtestbrowser.exe --new-window -- ADDRESS`. Like Chromium it hands
+// `chromiumtestbrowser.exe --new-window -- ADDRESS`; built with
+// VIMBREL_TEST_FIREFOX, one for Firefox, `firefox.exe -new-window ADDRESS`,
+// whose windows are of class "MozillaWindowClass". Like Chromium it hands
 // the address to a copy of itself that is already running and ends at once;
 // the running copy opens a window of class "Chrome_WidgetWin_1" for it, with
 // an owned pop-up of that class above it, and ends when its last page has
@@ -19,9 +21,17 @@
 namespace vimbrel::testbrowser {
 namespace {
 
+#ifdef VIMBREL_TEST_FIREFOX
+constexpr wchar_t kClass[] = L"MozillaWindowClass";
+constexpr wchar_t kHostTitle[] = L"Vimbrel test Firefox";
+// The address is the argument after it.
+constexpr wchar_t kAddressFollows[] = L"-new-window";
+#else
 constexpr wchar_t kClass[] = L"Chrome_WidgetWin_1";
 // The hidden window through which a running copy takes addresses.
 constexpr wchar_t kHostTitle[] = L"Vimbrel test Chromium";
+constexpr wchar_t kAddressFollows[] = L"--";
+#endif
 
 class Chromium {
  public:
@@ -113,7 +123,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   std::wstring address = L"home";
   for (int i = 1; i < count; ++i) {
     line += " [" + HexUnits(arguments[i]) + "]";
-    if (std::wstring(arguments[i - 1]) == L"--") address = arguments[i];
+    if (std::wstring(arguments[i - 1]) == kAddressFollows) address = arguments[i];
   }
   LocalFree(arguments);
   log.Write(line);

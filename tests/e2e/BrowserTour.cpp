@@ -56,7 +56,8 @@ void EndProcess(DWORD process_id) {
 }
 
 bool AnyTestBrowserRuns() {
-  for (const char* path : {VIMBREL_TEST_BROWSER_PATH, VIMBREL_CHROMIUM_TEST_BROWSER_PATH}) {
+  for (const char* path : {VIMBREL_TEST_BROWSER_PATH, VIMBREL_CHROMIUM_TEST_BROWSER_PATH,
+                           VIMBREL_FIREFOX_TEST_BROWSER_PATH}) {
     if (!ProcessesNamed(FileNameOf(WindowsPathOf(path))).empty()) return true;
   }
   return false;

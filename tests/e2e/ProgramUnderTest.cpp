@@ -54,8 +54,8 @@ ProgramFolder::ProgramFolder(const FolderLayout& layout)
   }
 }
 
-void ProgramFolder::WriteListFile(const std::string& bytes) const {
-  temp_.Write(AsPath(ListFilePath()), bytes);
+void ProgramFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {
+  temp_.Write(AsPath(folder_ + L"\\" + name), bytes);
 }
 
 std::optional<std::string> ProgramFolder::ReadListFile() const { return ReadFile(list_name_); }
@@ -80,10 +80,11 @@ void ProgramFolder::SetListFileReadOnly() const {
   }
 }
 
-win32::FileHandle ProgramFolder::HoldListFile(DWORD access, DWORD sharing) const {
-  win32::FileHandle held(CreateFileW(Extended(ListFilePath()).c_str(), access, sharing, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!held.Valid()) Fail("cannot open the list file");
+win32::FileHandle ProgramFolder::HoldFile(const std::wstring& name, DWORD access,
+                                          DWORD sharing) const {
+  win32::FileHandle held(CreateFileW(Extended(folder_ + L"\\" + name).c_str(), access, sharing,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held.Valid()) Fail("cannot open a file of the program's folder");
   return held;
 }
 

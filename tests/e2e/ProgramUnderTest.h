@@ -24,6 +24,7 @@ inline const std::wstring kPanelClass = L"TPanel";
 inline const std::wstring kButtonClass = L"TButton";
 inline const std::wstring kEditClass = L"TEdit";
 inline const std::wstring kUpDownClass = L"TUpDown";
+inline const std::wstring kComboBoxClass = L"TComboBox";
 inline const std::wstring kGridClass = L"TStringGrid";
 inline const std::wstring kDialogClass = L"#32770";
 constexpr int kGridId = 100;
@@ -35,6 +36,7 @@ constexpr int kTourButton = 105;       // 巡回
 constexpr int kPageTimeEdit = 106;
 constexpr int kPageTimeUpDown = 107;
 constexpr int kContactEdit = 108;
+constexpr int kBrowserList = 109;  // ブラウザー
 constexpr int kDailyTourButton = 110;  // 毎日の巡回...
 inline const std::wstring kDailyTourClass = L"TDailyTourForm";
 }  // namespace ui
@@ -70,7 +72,8 @@ class ProgramFolder {
   const std::wstring& ListFileName() const { return list_name_; }
   const std::wstring& ProgramName() const { return program_name_; }
 
-  void WriteListFile(const std::string& bytes) const;
+  void WriteListFile(const std::string& bytes) const { WriteFile(list_name_, bytes); }
+  void WriteFile(const std::wstring& name, const std::string& bytes) const;
   // The list file's bytes; nullopt when there is none.
   std::optional<std::string> ReadListFile() const;
   // The bytes of any file in the program's folder; nullopt when it is missing.
@@ -82,7 +85,10 @@ class ProgramFolder {
   // closed: for writing, sharing it for reading only, unless told otherwise
   // (a viewer that follows it reads it and shares reading and writing).
   win32::FileHandle HoldListFile(DWORD access = GENERIC_WRITE,
-                                 DWORD sharing = FILE_SHARE_READ) const;
+                                 DWORD sharing = FILE_SHARE_READ) const {
+    return HoldFile(list_name_, access, sharing);
+  }
+  win32::FileHandle HoldFile(const std::wstring& name, DWORD access, DWORD sharing) const;
   // Names in the program's folder, sorted.
   std::vector<std::wstring> Entries() const;
 

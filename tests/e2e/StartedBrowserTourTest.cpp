@@ -1,10 +1,14 @@
-// Tours in a browser that /browser= names: the Chromium test browser, which
-// hands every new window to a copy of itself already running, keeps hidden
-// windows and pop-ups of its class, and may show a window of the user's own.
+// Tours in a browser that is started as a program, chosen in the window or by
+// /browser=: the Chromium and Firefox test browsers, which hand every new
+// window to a copy of themselves already running, keep hidden windows and
+// pop-ups of their class, and may show a window of the user's own.
 #include <sstream>
 
 #include "BrowserTour.h"
+#include "UserInput.h"
+#include "app/ErrorBox.h"
 #include "platform/Texts.h"
+#include "platform/win32/Win32Files.h"
 #include "support/Sjis.h"
 
 namespace vimbrel::e2e {
@@ -15,6 +19,8 @@ using testing::Sjis;
 const std::wstring kAppPaths = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 std::wstring ChromiumPath() { return WindowsPathOf(VIMBREL_CHROMIUM_TEST_BROWSER_PATH); }
+std::wstring FirefoxPath() { return WindowsPathOf(VIMBREL_FIREFOX_TEST_BROWSER_PATH); }
+const std::wstring kSettings = L"vimbrel.ini";
 
 // How the test browser logs a text: its UTF-16 units in hexadecimal.
 std::string Units(std::wstring_view text) {
@@ -44,7 +50,7 @@ class StartedBrowserTourTest : public BrowserTourTest {
   void TearDown() override {
     for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
       for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        for (const wchar_t* program : {L"msedge.exe", L"chrome.exe"}) {
+        for (const wchar_t* program : {L"msedge.exe", L"chrome.exe", L"firefox.exe"}) {
           RegDeleteKeyExW(hive, (kAppPaths + program).c_str(), view, 0);
         }
       }
@@ -79,6 +85,42 @@ class StartedBrowserTourTest : public BrowserTourTest {
   }
   static std::string ArgumentsFor(std::wstring_view address) {
     return "args [" + Units(L"--new-window") + "] [" + Units(L"--") + "] [" + Units(address) + "]";
+  }
+  static std::string FirefoxArgumentsFor(std::wstring_view address) {
+    return "args [" + Units(L"-new-window") + "] [" + Units(address) + "]";
+  }
+
+  HWND BrowserList() { return Program().Control(ui::kBrowserList, ui::kComboBoxClass); }
+  std::string ShownBrowser() { return Cp932TextOf(BrowserList()); }
+  // Picks item `index` of the browser drop-down as a user does: a click opens
+  // its list, or from the keyboard, TAB from the page display time field
+  // reaches it and Alt+Down opens it; the arrow keys go to the item, and
+  // Enter takes it.
+  void PickBrowser(int index, bool keyboard) {
+    const HWND list = BrowserList();
+    const int from = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+    Program().Activate();
+    if (keyboard) {
+      ClickCentreOf(Program().Control(ui::kPageTimeEdit, ui::kEditClass));
+      PressKey(VK_TAB);
+      const auto focused = [list] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(list, nullptr), &info) &&
+               info.hwndFocus == list;
+      };
+      ASSERT_TRUE(WaitUntil(focused, 10s));
+      PressKey(VK_DOWN, {VK_MENU});
+    } else {
+      ClickCentreOf(list);
+    }
+    const auto dropped = [list] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    ASSERT_TRUE(WaitUntil(dropped, 10s));
+    for (int at = from; at != index; at += index > from ? 1 : -1) {
+      PressKey(index > from ? VK_DOWN : VK_UP);
+    }
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !dropped(); }, 10s));
   }
 };
 
@@ -158,6 +200,88 @@ TEST_F(StartedBrowserTourTest, AMissingBrowserHaltsTheTourInTheErrorBox) {
     CloseExpectingCleanExit();
     EXPECT_EQ(folder_.ReadListFile(), list);
   }
+}
+
+// The drop-down shows Internet Explorer with nothing saved and no Edge, Edge
+// where it is registered; a pick is kept beside the list for the next start,
+// whose tour takes it, with the drop-down disabled meanwhile. /browser= is
+// for one start only, and a pick that cannot be kept goes back.
+TEST_F(StartedBrowserTourTest, TheBrowserChosenInTheWindowIsKeptAndToured) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,1,0\r\n"));
+  Start().MainWindow();
+  EXPECT_EQ(ShownBrowser(), "Internet Explorer");
+  CloseExpectingCleanExit();
+
+  Register(HKEY_CURRENT_USER, 0, L"msedge.exe", REG_SZ, ChromiumPath());
+  Register(HKEY_CURRENT_USER, 0, L"chrome.exe", REG_SZ, ChromiumPath());
+  Start().MainWindow();
+  EXPECT_EQ(ShownBrowser(), "Microsoft Edge");
+  PickBrowser(2, /*keyboard=*/true);
+  const std::string chrome = "[Vimbrel]\r\nBrowser=chrome\r\n";
+  EXPECT_TRUE(WaitUntil([&] { return folder_.ReadFile(kSettings) == chrome; }, 10s));
+  CloseExpectingCleanExit();
+
+  Start().MainWindow();
+  EXPECT_EQ(ShownBrowser(), "Google Chrome");
+  SetPageTime("1");
+  StartTour();
+  EXPECT_FALSE(IsWindowEnabled(BrowserList()));
+  EXPECT_TRUE(WaitForCaption(texts::kTourIdle, 30s)) << Readable(TourCaption());
+  EXPECT_TRUE(IsWindowEnabled(BrowserList()));
+  EXPECT_EQ(Story(L"page1.htm"), "open key 9 key 13 close");
+  ASSERT_FALSE(LogOf(folder_).empty());
+  EXPECT_EQ(LogOf(folder_)[0], Sjis("巡回開始\tChrome\t1秒\t1行"));
+  CloseExpectingCleanExit();
+
+  Start(std::nullopt, L"/browser=IE").MainWindow();
+  EXPECT_EQ(ShownBrowser(), "Internet Explorer");
+  CloseExpectingCleanExit();
+  EXPECT_EQ(folder_.ReadFile(kSettings), chrome);
+
+  Start().MainWindow();
+  {
+    const win32::FileHandle held = folder_.HoldFile(kSettings, GENERIC_READ | GENERIC_WRITE, 0);
+    PickBrowser(3, /*keyboard=*/false);
+    MessageBoxView box = Program().WaitForMessageBox();
+    EXPECT_EQ(box.Caption(), texts::kApplicationTitle);
+    EXPECT_EQ(box.Text(),
+              ErrorBoxText(win32::Win32Files().SystemErrorText(ERROR_SHARING_VIOLATION)))
+        << Readable(box.Text());
+    box.Press(IDOK);
+  }
+  EXPECT_EQ(ShownBrowser(), "Google Chrome");
+  EXPECT_EQ(folder_.ReadFile(kSettings), chrome);
+  CloseExpectingCleanExit();
+}
+
+// Firefox, saved as the choice, under /tour: each row in a window of its
+// own, the user's window untouched, and a row that Firefox would read as a
+// switch refused before any browser starts.
+TEST_F(StartedBrowserTourTest, FirefoxToursEveryRowItCanTakeInAWindowOfItsOwn) {
+  folder_.WriteListFile(Sjis(
+      "No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n2,\"-profile x\",1,0\r\n3,page2.htm,0,1\r\n"));
+  folder_.WriteFile(kSettings, "[Vimbrel]\r\nBrowser=firefox\r\n");
+  Register(HKEY_LOCAL_MACHINE, 0, L"firefox.exe", REG_SZ, FirefoxPath());
+  RunningProgram users(FirefoxPath(), std::nullopt, L"-new-window user.htm");
+  ASSERT_TRUE(WaitUntil([&] { return !Story(L"user.htm").empty(); }, 20s));
+
+  Start(std::nullopt, L"/tour /wait=1");
+  EXPECT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 60s));
+  EXPECT_EQ(Program().WaitForExitCode(), 1u);
+
+  EXPECT_EQ(BrowserLog({"args "}), (std::vector<std::string>{FirefoxArgumentsFor(L"user.htm"),
+                                                             FirefoxArgumentsFor(L"page1.htm"),
+                                                             FirefoxArgumentsFor(L"page2.htm")}));
+  EXPECT_EQ(Story(L"page1.htm"), "open key 9 key 9 key 13 close");
+  EXPECT_EQ(Story(L"page2.htm"), "open key 16 key 9 key 13 close");
+  EXPECT_EQ(Story(L"user.htm"), "open");
+  EXPECT_TRUE(IsWindowVisible(FindWindowW(L"MozillaWindowClass", L"user.htm")));
+  EXPECT_EQ(LogOf(folder_),
+            (std::vector<std::string>{
+                Sjis("巡回開始\tFirefox\t1秒\t3行"), Sjis("1\tpage1.htm\t送信\tTAB×2 Enter"),
+                Sjis("2\t-profile x\tエラー\tアドレス '-profile x' は Firefox に渡せません."),
+                Sjis("3\tpage2.htm\t送信\tShift+TAB×1 Enter"),
+                Sjis("巡回終了\t完了\t2/3行送信\t終了コード 1")}));
 }
 
 }  // namespace

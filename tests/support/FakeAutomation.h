@@ -17,7 +17,11 @@ class FakeAutomation final : public Automation {
   // Called before each call is recorded, with its record; may raise.
   std::function<void(const std::string& call)> before_call;
 
+  // Whether the program's classes are registered.
+  bool registered = true;
+
   std::unique_ptr<AutomationObject> CreateObject(std::string_view prog_id) override;
+  bool IsRegistered(std::string_view) override { return registered; }
   void Record(const std::string& call);
 };
 

@@ -43,6 +43,10 @@ class FakeFiles final : public Files {
   Path ProgramPath() override { return program_path; }
   // ASCII only, which the tests' paths are.
   std::string PathText(const Path& path) override { return std::string(path.begin(), path.end()); }
+  Path PathOf(std::string_view text) override { return Path(text.begin(), text.end()); }
+  std::string SystemErrorText(int error_code) override {
+    return "system text " + std::to_string(error_code);
+  }
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;

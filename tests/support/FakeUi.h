@@ -28,6 +28,16 @@ class FakeTextField final : public TextField {
   std::string text;
 };
 
+class FakeChoiceList final : public ChoiceList {
+ public:
+  void SetItems(const std::vector<std::string>& texts) override { items = texts; }
+  void Select(int index) override { selected = index; }
+  void SetEnabled(bool value) override { enabled = value; }
+  std::vector<std::string> items;
+  int selected = -1;
+  bool enabled = true;
+};
+
 class FakeWindow final : public Window {
  public:
   void RequestClose() override { ++close_requests; }

@@ -59,6 +59,7 @@ class FormHarness {
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
+  FakeChoiceList browser_list;
   FakeButton daily_tour_button{texts::kDailyTourButton};
   MainForm form;
 
@@ -66,7 +67,9 @@ class FormHarness {
   FormServices Services() {
     return {files, timers, desktop, automation, boxes, programs, clock, lock, scheduler};
   }
-  FormControls Controls() { return {window, tour_button, page_time_field, daily_tour_button}; }
+  FormControls Controls() {
+    return {window, tour_button, page_time_field, browser_list, daily_tour_button};
+  }
 };
 
 }  // namespace vimbrel::testing

@@ -112,9 +112,15 @@ TEST_F(BrowserSessionTest, AFailedCallLeavesWhatWasDone) {
   struct Case {
     std::string failing;
     bool held_after;
+    std::int32_t status = kFail;
+    std::string message = "failed";
   };
   const Case cases[] = {
       {"create InternetExplorer.Application", false},
+      // Internet Explorer taken out of Windows: the message says what to do.
+      {"create InternetExplorer.Application", false, static_cast<std::int32_t>(0x80040154u),
+       Sjis("Internet Explorer がありません。「ブラウザー」でほかのブラウザーを選んでください")},
+      {"call Navigate 'a'", true, static_cast<std::int32_t>(0x80040154u), "failed"},
       {"put Height 400", true},
       {"put Width 600", true},
       {"put StatusBar 1", true},
@@ -126,8 +132,14 @@ TEST_F(BrowserSessionTest, AFailedCallLeavesWhatWasDone) {
     session.Browser.reset();
     automation = FakeAutomation();
     Arm();
-    Fail(c.failing, EOleSysError("failed", kFail));
-    EXPECT_THROW(session.OpenBrowser("a"), EOleSysError);
+    Fail(c.failing, EOleSysError("failed", c.status));
+    try {
+      session.OpenBrowser("a");
+      ADD_FAILURE() << "no error";
+    } catch (const EOleSysError& error) {
+      EXPECT_EQ(error.Message(), c.message);
+      EXPECT_EQ(error.ErrorCode(), c.status);
+    }
     EXPECT_EQ(session.Held(), c.held_after);
     const Calls all = Then(kCreation, {"call Navigate 'a'"});
     const auto failed = std::find(all.begin(), all.end(), c.failing);

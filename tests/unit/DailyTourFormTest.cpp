@@ -22,7 +22,8 @@ TEST(DailyTourForm, ShowsWhetherAndWhenTheTaskRunsAndWhatItRuns) {
   struct Case {
     std::optional<std::u16string> xml;  // of the task registered
     std::string field;
-    std::optional<Path> browser;
+    std::string saved;  // the settings file
+    std::optional<Path> browser_switch;
     const char* state;
     TimeOfDay time;
     const char* shown;  // the browser and the page display time
@@ -30,19 +31,23 @@ TEST(DailyTourForm, ShowsWhetherAndWhenTheTaskRunsAndWhatItRuns) {
   const Case cases[] = {
       {std::nullopt,
        "6",
+       "",
        std::nullopt,
        "毎日の巡回は登録されていません。",
        {7, 0},
        "ブラウザー: Internet Explorer ページ表示時間: 6秒"},
+      // The browser is the saved one, which the task's tours take, not this start's.
       {DailyTaskXml({kProgram, u"C:\\Tools\\app.log", {21, 5}, 6, {2026, 12, 9, 6, 0, 0}}),
        "x1F ",
-       u"edge",
+       "[Vimbrel]\r\nBrowser=edge\r\n",
+       u"chrome",
        "毎日 21:05 に巡回するよう登録されています。",
        {21, 5},
-       "ブラウザー: Edge ページ表示時間: 31秒"},
+       "ブラウザー: Microsoft Edge ページ表示時間: 31秒"},
       // As Wine keeps it: no trigger.
       {u"<Task><Triggers/></Task>",
        "abc",
+       "",
        std::nullopt,
        "毎日の巡回が登録されています (時刻は読み取れません)。",
        {7, 0},
@@ -50,8 +55,9 @@ TEST(DailyTourForm, ShowsWhetherAndWhenTheTaskRunsAndWhatItRuns) {
   };
   for (const Case& c : cases) {
     StartOptions options;
-    options.browser = c.browser;
+    options.browser = c.browser_switch;
     FormHarness h(options);
+    if (!c.saved.empty()) h.files.Put(u"C:\\Tools\\app.ini", c.saved);
     h.page_time_field.text = c.field;
     if (c.xml) h.scheduler.tasks[kTask] = *c.xml;
     const DailyTourView view = h.form.DailyTour.Read();

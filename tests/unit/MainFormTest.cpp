@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,94 @@ TEST(MainForm, AnEndingSessionClosesWithoutAskingFromThenOn) {
   EXPECT_TRUE(h.form.SessionEnding);
   EXPECT_TRUE(h.boxes.boxes.empty());
   EXPECT_FALSE(h.files.Exists(h.ListPath()));
+}
+
+// Which browser a start tours in and the drop-down shows: the one /browser=
+// named, or else the one saved beside the list, or else Edge where Windows
+// registers it and Internet Explorer where it does not. A start writes
+// nothing.
+TEST(MainForm, AStartToursInTheSwitchesTheSavedOrTheDefaultBrowser) {
+  const std::string none = "(none)";
+  const std::string missing = Sjis(" (見つかりません)");
+  struct Case {
+    std::string saved;  // the settings file
+    bool edge;          // registered
+    bool internet_explorer;
+    std::optional<Path> browser_switch;
+    int selected;
+    const char* log_name;
+  };
+  const Case cases[] = {
+      {none, false, true, std::nullopt, 0, "Internet Explorer"},
+      {none, true, true, std::nullopt, 1, "Edge"},
+      {"[Vimbrel]\r\nBrowser=chrome\r\n", true, true, std::nullopt, 2, "Chrome"},
+      {"[Vimbrel]\r\nBrowser=opera\r\n", true, true, std::nullopt, 1, "Edge"},
+      {"held: [Vimbrel]\r\nBrowser=chrome\r\n", false, true, std::nullopt, 0, "Internet Explorer"},
+      {"[Vimbrel]\r\nBrowser=FireFox\r\n", false, false, std::nullopt, 3, "Firefox"},
+      {"[Vimbrel]\r\nBrowser=chrome\r\n", true, true, u"ie", 0, "Internet Explorer"},
+      {"[Vimbrel]\r\nBrowser=C:\\b.exe\r\n", false, true, std::nullopt, 4, "C:\\b.exe"},
+      {none, true, false, u"D:\\Firefox.exe", 4, "D:\\Firefox.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.saved + ", " + c.log_name);
+    StartOptions options;
+    options.browser = c.browser_switch;
+    FormHarness h(options);
+    const Path ini = u"C:\\Tools\\app.ini";
+    if (c.saved != none) {
+      h.files.Put(ini, c.saved);
+      h.files.entries[ini].held_for_writing = c.saved.rfind("held", 0) == 0;
+    }
+    if (c.edge) h.programs.registered["msedge.exe"] = u"C:\\e\\msedge.exe";
+    h.automation.registered = c.internet_explorer;
+    h.Create();
+    std::vector<std::string> items = {"Internet Explorer" + (c.internet_explorer ? "" : missing),
+                                      "Microsoft Edge" + (c.edge ? "" : missing),
+                                      "Google Chrome" + missing, "Mozilla Firefox" + missing};
+    if (c.selected == 4) items.push_back(c.log_name);
+    EXPECT_EQ(h.browser_list.items, items);
+    EXPECT_EQ(h.browser_list.selected, c.selected);
+    EXPECT_EQ(h.files.Exists(ini) ? h.files.Bytes(ini) : none, c.saved);
+    h.Click(&MainForm::TourClick);
+    const std::string& log = h.files.Bytes(u"C:\\Tools\\app.log");
+    EXPECT_EQ(log.substr(20, log.find(Sjis("\t6秒")) - 20), Sjis("巡回開始\t") + c.log_name);
+  }
+}
+
+// A pick is kept beside the list and tours from then on; the same pick again
+// writes nothing; during a tour the drop-down is disabled; a pick that cannot
+// be kept goes back, with the system's words in the box.
+TEST(MainForm, APickedBrowserIsKeptAndToursFromThenOn) {
+  FormHarness h;
+  const Path ini = u"C:\\Tools\\app.ini";
+  h.files.Put(ini, "; mine\r\n");
+  h.Create();
+  EXPECT_EQ(h.browser_list.selected, 0);
+  h.Dispatch([&] { h.form.BrowserPicked(2); });
+  EXPECT_EQ(h.files.Bytes(ini), "; mine\r\n[Vimbrel]\r\nBrowser=chrome\r\n");
+  EXPECT_EQ(h.browser_list.selected, 2);
+  h.files.Put(ini, "as it was");
+  h.Dispatch([&] { h.form.BrowserPicked(2); });
+  EXPECT_EQ(h.files.Bytes(ini), "as it was");
+
+  h.Click(&MainForm::TourClick);
+  EXPECT_FALSE(h.browser_list.enabled);
+  h.Dispatch([&] { h.form.BrowserPicked(0); });  // as if it came through all the same
+  EXPECT_EQ(h.browser_list.selected, 2);
+  h.timers.Advance(500);  // the row opens Chrome, which is not there: the tour halts
+  EXPECT_EQ(h.boxes.Errors(),
+            std::vector<std::string>{Sjis("ブラウザー 'chrome.exe' が見つかりません.")});
+  EXPECT_FALSE(h.browser_list.enabled);
+  h.Click(&MainForm::TourClick);
+  h.timers.Advance(500);
+  EXPECT_TRUE(h.browser_list.enabled);
+
+  h.files.entries[ini].read_only = true;
+  h.Dispatch([&] { h.form.BrowserPicked(3); });
+  EXPECT_EQ(h.boxes.Errors().back(), "system text 5.");
+  EXPECT_EQ(h.files.Bytes(ini), "as it was");
+  EXPECT_EQ(h.browser_list.selected, 2);
+  EXPECT_EQ(h.form.Tour.Idle(), true);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/Exception.h"
 #include "support/FakeBrowserPrograms.h"
 #include "support/FakeDesktop.h"
+#include "support/FakeFiles.h"
 #include "support/Sjis.h"
 
 namespace vimbrel {
@@ -23,6 +24,7 @@ using testing::Sjis;
 
 constexpr char kClass[] = "Chrome_WidgetWin_1";
 const Path kEdge = u"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe";
+const Path kFirefox = u"C:\\Program Files\\Mozilla Firefox\\firefox.exe";
 
 TEST(CommandLine, QuotesEachArgumentSoThatItIsReadBackWhole) {
   const std::pair<std::u16string, std::u16string> cases[] = {
@@ -89,10 +91,35 @@ TEST(StartOptions, ReadsTheSwitchesInAnyCaseAndOrder) {
     EXPECT_EQ(options.browser, browser);
     EXPECT_EQ(options.page_time, page_time);
   }
-  // How the log names the browser.
-  EXPECT_EQ(RegisteredBrowserName(u"EDGE"), "Edge");
-  EXPECT_EQ(RegisteredBrowserName(u"chrome"), "Chrome");
-  EXPECT_EQ(RegisteredBrowserName(u"C:\\chrome"), std::nullopt);
+}
+
+// What /browser= and the settings file name, and how the log and the window
+// name it.
+TEST(BrowserChoice, IsNamedAlikeByTheSwitchTheSettingsAndTheLog) {
+  using Kind = BrowserChoice::Kind;
+  testing::FakeFiles files;
+  const std::tuple<Path, Kind, const char*, const char*, bool> cases[] = {
+      {u"IE", Kind::InternetExplorer, "ie", "Internet Explorer", false},
+      {u"edge", Kind::Edge, "edge", "Edge", false},
+      {u"Chrome", Kind::Chrome, "chrome", "Chrome", false},
+      {u"FIREFOX", Kind::Firefox, "firefox", "Firefox", true},
+      {u"C:\\b\\brave.exe", Kind::Program, "C:\\b\\brave.exe", "C:\\b\\brave.exe", false},
+      {u"D:/Mozilla/FireFox.EXE", Kind::Program, "D:/Mozilla/FireFox.EXE", "D:/Mozilla/FireFox.EXE",
+       true},
+      {u"C:\\firefox.exe.lnk", Kind::Program, "C:\\firefox.exe.lnk", "C:\\firefox.exe.lnk", false},
+  };
+  for (const auto& [name, kind, setting, log_name, firefox] : cases) {
+    const BrowserChoice choice = BrowserChoiceFromSwitch(name);
+    EXPECT_EQ(choice.kind, kind);
+    EXPECT_EQ(SettingOf(choice, files), setting);
+    EXPECT_EQ(LogNameOf(choice, files), log_name);
+    EXPECT_EQ(IsFirefox(choice), firefox);
+    EXPECT_EQ(BrowserChoiceFromSetting(setting, files), choice);
+  }
+  // A word the program does not know is no path; "表" ends in the byte of "\\".
+  for (const char* unknown : {"opera", "", "brave.exe", "\x95\x5C"}) {
+    EXPECT_EQ(BrowserChoiceFromSetting(unknown, files), std::nullopt) << unknown;
+  }
 }
 
 class StartedBrowserTest : public ::testing::Test {
@@ -101,6 +128,7 @@ class StartedBrowserTest : public ::testing::Test {
     grid.SetRowCount(2);
     grid.SetCell(2, 1, "1");  // one TAB, then Enter: 4 key events
     programs.registered["msedge.exe"] = kEdge;
+    programs.registered["firefox.exe"] = kFirefox;
   }
 
   FakeDesktop desktop;
@@ -116,10 +144,21 @@ TEST_F(StartedBrowserTest, StartsTheBrowserWithTheAddressAfterItsSwitches) {
       {u"D:\\b.exe", "--incognito", {{u"D:\\b.exe", {"--new-window", "--", "--incognito"}}}, ""},
       {u"chrome", "a.htm", {}, Sjis("ブラウザー 'chrome.exe' が見つかりません")},
       {u"", "a.htm", {}, Sjis("ブラウザー '' が見つかりません")},
+      // Firefox takes the address as the argument after its switch, and has
+      // no "--": what it would read as a switch is refused.
+      {u"firefox", "a.htm", {{kFirefox, {"-new-window", "a.htm"}}}, ""},
+      {u"Firefox", "", {{kFirefox, {"-new-window", "about:blank"}}}, ""},
+      {u"firefox", "http://a/-b /c", {{kFirefox, {"-new-window", "http://a/-b /c"}}}, ""},
+      {u"D:\\FIREFOX.exe",
+       " -profile x",
+       {},
+       Sjis("アドレス ' -profile x' は Firefox に渡せません")},
+      {u"firefox", "\t/safe-mode", {}, Sjis("アドレス '\t/safe-mode' は Firefox に渡せません")},
+      {u"firefox", "--headless", {}, Sjis("アドレス '--headless' は Firefox に渡せません")},
   };
   for (const auto& [name, url, starts, error] : cases) {
     programs.starts.clear();
-    StartedBrowser browser(desktop, programs, grid, name);
+    StartedBrowser browser(desktop, programs, grid, BrowserChoiceFromSwitch(name));
     try {
       browser.OpenBrowser(url);
       EXPECT_EQ(error, "");
@@ -134,32 +173,37 @@ TEST_F(StartedBrowserTest, StartsTheBrowserWithTheAddressAfterItsSwitches) {
 // caption that came after the start; the user's own window of that class is
 // never brought to the front, given keys or closed.
 TEST_F(StartedBrowserTest, TakesOnlyAWindowThatCameAfterTheStartForTheRows) {
-  const std::tuple<const char*, FakeDesktop::Window, bool> cases[] = {
-      {"a page's window", {0, kClass}, true},
-      {"hidden", {0, kClass, false, false}, false},
-      {"a pop-up", {0, kClass, false, true, true}, false},
-      {"without a caption", {0, kClass, false, true, false, ""}, false},
-      {"of another class", {0, "IEFrame"}, false},
-  };
-  for (const auto& [name, appears, is_rows] : cases) {
-    SCOPED_TRACE(name);
-    desktop = FakeDesktop();
-    const WindowHandle users = desktop.AddWindow(kClass);
-    desktop.foreground = users;
-    StartedBrowser browser(desktop, programs, grid, u"edge");
-    EXPECT_FALSE(browser.BringBrowserToFront());  // no row yet
-    WindowHandle appeared = 0;
-    programs.on_start = [&, window = appears] { appeared = desktop.AddWindow(window); };
-    browser.OpenBrowser("a.htm");
+  for (const auto& [family, window_class] :
+       {std::pair(u"edge", kClass), std::pair(u"firefox", "MozillaWindowClass")}) {
+    const char* other_class = window_class == kClass ? "MozillaWindowClass" : kClass;
+    const std::tuple<const char*, FakeDesktop::Window, bool> cases[] = {
+        {"a page's window", {0, window_class}, true},
+        {"hidden", {0, window_class, false, false}, false},
+        {"a pop-up", {0, window_class, false, true, true}, false},
+        {"without a caption", {0, window_class, false, true, false, ""}, false},
+        {"of another class", {0, "IEFrame"}, false},
+        {"of the other family", {0, other_class}, false},
+    };
+    for (const auto& [name, appears, is_rows] : cases) {
+      SCOPED_TRACE(std::string(window_class) + ", " + name);
+      desktop = FakeDesktop();
+      const WindowHandle users = desktop.AddWindow(window_class);
+      desktop.foreground = users;
+      StartedBrowser browser(desktop, programs, grid, BrowserChoiceFromSwitch(family));
+      EXPECT_FALSE(browser.BringBrowserToFront());  // no row yet
+      WindowHandle appeared = 0;
+      programs.on_start = [&, window = appears] { appeared = desktop.AddWindow(window); };
+      browser.OpenBrowser("a.htm");
 
-    EXPECT_EQ(browser.BringBrowserToFront(), is_rows);
-    EXPECT_EQ(desktop.foreground, is_rows ? appeared : users);
-    browser.SendRowKeys(1);
-    browser.QuitBrowser();
-    EXPECT_EQ(desktop.Exists(appeared), !is_rows);
-    EXPECT_FALSE(browser.CloseBrowserFrame());
-    EXPECT_TRUE(desktop.Exists(users));
-    EXPECT_EQ(desktop.key_events.size(), is_rows ? 4u : 0u);
+      EXPECT_EQ(browser.BringBrowserToFront(), is_rows);
+      EXPECT_EQ(desktop.foreground, is_rows ? appeared : users);
+      browser.SendRowKeys(1);
+      browser.QuitBrowser();
+      EXPECT_EQ(desktop.Exists(appeared), !is_rows);
+      EXPECT_FALSE(browser.CloseBrowserFrame());
+      EXPECT_TRUE(desktop.Exists(users));
+      EXPECT_EQ(desktop.key_events.size(), is_rows ? 4u : 0u);
+    }
   }
 }
 
@@ -167,7 +211,7 @@ TEST_F(StartedBrowserTest, TakesOnlyAWindowThatCameAfterTheStartForTheRows) {
 // stays when asked to close gets Alt+F4 at each close wait tick.
 TEST_F(StartedBrowserTest, KeysAndAltF4GoOnlyToTheRowsWindows) {
   const WindowHandle users = desktop.AddWindow(kClass);
-  StartedBrowser browser(desktop, programs, grid, u"edge");
+  StartedBrowser browser(desktop, programs, grid, BrowserChoiceFromSwitch(u"edge"));
   programs.on_start = [&] { desktop.AddWindow(kClass, /*stays_open=*/true); };
   browser.OpenBrowser("a.htm");
   ASSERT_TRUE(browser.BringBrowserToFront());

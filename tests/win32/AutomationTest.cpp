@@ -725,7 +725,8 @@ TEST(DispatchObject, NoObjectIsRefusedBeforeAnyCall) {
 }
 
 // A ProgID that the system does not know fails in the lookup; one that names
-// a class that is not registered fails in the creation.
+// a class that is not registered fails in the creation. Neither is taken for
+// registered, Internet Explorer's is.
 TEST(Win32Automation, CreationFailuresRaiseTheSystemStatus) {
   const std::wstring dangling = L"Software\\Classes\\Vimbrel.AutomationTest.Dangling";
   HKEY key = nullptr;
@@ -751,6 +752,7 @@ TEST(Win32Automation, CreationFailuresRaiseTheSystemStatus) {
   Win32Automation automation;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.prog_id);
+    EXPECT_FALSE(automation.IsRegistered(c.prog_id));
     try {
       automation.CreateObject(c.prog_id);
       ADD_FAILURE() << "no error";
@@ -760,6 +762,7 @@ TEST(Win32Automation, CreationFailuresRaiseTheSystemStatus) {
       EXPECT_EQ(error.Message(), Sjis(c.message));
     }
   }
+  EXPECT_TRUE(automation.IsRegistered("InternetExplorer.Application"));
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, dangling.c_str());
 }
 

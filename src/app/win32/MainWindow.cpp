@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "app/JpegImage.h"
 #include "app/win32/DailyTourDialog.h"
@@ -19,6 +21,7 @@ constexpr wchar_t kClassName[] = L"TForm1";
 constexpr wchar_t kButtonClass[] = L"TButton";
 constexpr wchar_t kEditClass[] = L"TEdit";
 constexpr wchar_t kUpDownClass[] = L"TUpDown";
+constexpr wchar_t kComboBoxClass[] = L"TComboBox";
 
 enum ControlId : int {
   kGridId = 100,
@@ -26,6 +29,7 @@ enum ControlId : int {
   kPageTimeFieldId = 106,
   kUpDownId = 107,
   kContactFieldId = 108,
+  kBrowserListId = 109,
   kDailyTourButtonId = 110,
 };
 
@@ -108,6 +112,17 @@ LRESULT CALLBACK SelectAllOnFocus(HWND edit, UINT message, WPARAM wparam, LPARAM
   return result;
 }
 
+// Keys pressed with Alt go on to the window, as the system's combo box lets
+// them, but for Alt+Up and Alt+Down, which open its list: Wine's keeps them
+// all to itself, so that Alt+F4 would not close the window.
+LRESULT CALLBACK PassSystemKeysOn(HWND combo_box, UINT message, WPARAM wparam, LPARAM lparam,
+                                  UINT_PTR, DWORD_PTR) {
+  if (message == WM_SYSKEYDOWN && wparam != VK_UP && wparam != VK_DOWN) {
+    return DefWindowProcW(combo_box, message, wparam, lparam);
+  }
+  return DefSubclassProc(combo_box, message, wparam, lparam);
+}
+
 // The banner picture from the program's resources, as a bitmap for drawing.
 HBITMAP LoadBanner(HINSTANCE instance, SIZE& size) {
   HRSRC resource = FindResourceW(instance, L"BANNER", MAKEINTRESOURCEW(10));  // RT_RCDATA
@@ -175,6 +190,39 @@ class MainWindow::EditControl final : public TextField {
   HWND window_ = nullptr;
 };
 
+// The browser drop-down as the main window's logic fills and reads it. Its
+// list is made wide enough for its longest item, which the field may cut.
+class MainWindow::ComboBoxControl final : public ChoiceList {
+ public:
+  void Attach(HWND window, HFONT font) {
+    window_ = window;
+    font_ = font;
+  }
+  HWND Handle() const { return window_; }
+  void SetItems(const std::vector<std::string>& items) override {
+    SendMessageW(window_, CB_RESETCONTENT, 0, 0);
+    int widest = 0;
+    for (const std::string& item : items) {
+      const std::wstring text = WidenCp932(item);
+      SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+      widest = std::max(widest, static_cast<int>(TextSize(font_, text).cx));
+    }
+    RECT field{};
+    GetWindowRect(window_, &field);
+    const int margins = 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+    SendMessageW(window_, CB_SETDROPPEDWIDTH,
+                 std::max<int>(field.right - field.left, widest + margins), 0);
+  }
+  void Select(int index) override { SendMessageW(window_, CB_SETCURSEL, index, 0); }
+  int Selected() const { return static_cast<int>(SendMessageW(window_, CB_GETCURSEL, 0, 0)); }
+  bool Dropped() const { return SendMessageW(window_, CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
+  void SetEnabled(bool enabled) override { EnableWindow(window_, enabled ? TRUE : FALSE); }
+
+ private:
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+};
+
 struct MainWindow::Fonts {
   GdiObject form;       // the window's font, used by every component unless stated
   GdiObject page_time;  // the page display time field
@@ -187,12 +235,14 @@ MainWindow::MainWindow(Application& application, const Services& services, Start
       boxes_(application),
       tour_button_(std::make_unique<ButtonControl>()),
       page_time_field_(std::make_unique<EditControl>()),
+      browser_list_(std::make_unique<ComboBoxControl>()),
       daily_tour_button_(std::make_unique<ButtonControl>()),
       page_time_(std::move(options.page_time)) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
                    services.programs, services.clock, services.lock, services.scheduler},
-      FormControls{*this, *tour_button_, *page_time_field_, *daily_tour_button_}, options);
+      FormControls{*this, *tour_button_, *page_time_field_, *browser_list_, *daily_tour_button_},
+      options);
 }
 
 MainWindow::~MainWindow() {
@@ -211,6 +261,7 @@ void MainWindow::Create() {
   RegisterSuperclass(instance, L"BUTTON", kButtonClass);
   RegisterSuperclass(instance, L"EDIT", kEditClass);
   RegisterSuperclass(instance, UPDOWN_CLASSW, kUpDownClass);
+  RegisterSuperclass(instance, WC_COMBOBOXW, kComboBoxClass);
   Panel::RegisterWindowClass(instance);
   StringGridControl::RegisterWindowClass(instance);
 
@@ -301,10 +352,19 @@ void MainWindow::CreateControls() {
 
   const std::wstring page_time = WidenCp932(texts::kPageTimeLabel);
   SIZE page_time_size = TextSize(font, page_time);
+  const std::wstring browser_label = WidenCp932(texts::kBrowserLabel);
+  SIZE browser_label_size = TextSize(font, browser_label);
   Panel::Style buttons{GetSysColor(COLOR_BTNFACE), L"", font, {}, {}};
   buttons.labels.push_back(
       {{Scale(496), Scale(8), Scale(496) + page_time_size.cx, Scale(8) + page_time_size.cy},
        page_time,
+       font,
+       false,
+       0});
+  // The strip above the buttons, left of the page display time's label.
+  buttons.labels.push_back(
+      {{Scale(32), Scale(6), Scale(32) + browser_label_size.cx, Scale(6) + browser_label_size.cy},
+       browser_label,
        font,
        false,
        0});
@@ -339,6 +399,13 @@ void MainWindow::CreateControls() {
   SendMessageW(updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(page_time_field), 0);
   SendMessageW(updown, UDM_SETRANGE32, 3, 20);
   SendMessageW(updown, UDM_SETPOS32, 0, 6);
+  // After the page display time in the tab order. The height is the field's
+  // and its list's together.
+  HWND browser_list =
+      child(button_panel_, 0, kComboBoxClass, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+            ScaledRect(96, 2, 220, 160), kBrowserListId, font);
+  browser_list_->Attach(browser_list, font);
+  SetWindowSubclass(browser_list, PassSystemKeysOn, 1, 0);
   // As if the user had typed it: whatever it is, the tour reads it.
   if (page_time_)
     SetWindowTextW(page_time_field, std::wstring(page_time_->begin(), page_time_->end()).c_str());
@@ -346,7 +413,7 @@ void MainWindow::CreateControls() {
   // In the free strip above the buttons, after the browser's drop-down.
   daily_tour_button_->Attach(
       child(button_panel_, 0, kButtonClass, WidenCp932(texts::kDailyTourButton),
-            WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(264, 1, 97, 22), kDailyTourButtonId, font),
+            WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(324, 1, 97, 22), kDailyTourButtonId, font),
       texts::kDailyTourButton);
 }
 
@@ -372,9 +439,17 @@ void MainWindow::OnCommand(WORD id, WORD code) {
   static constexpr void (MainForm::*kClicks[])() = {
       &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,
       &MainForm::DeleteRowClick, &MainForm::TourClick};
+  if (id == kBrowserListId) return OnBrowserListCommand(code);
   const int button = id - kFirstButtonId;
   if (code != BN_CLICKED || button < 0 || button >= static_cast<int>(std::size(kClicks))) return;
   (form_.get()->*kClicks[button])();
+}
+
+void MainWindow::OnBrowserListCommand(WORD code) {
+  // A pick is taken once it is made: with the list closed, at each change
+  // (the arrow keys, the wheel); with it open, when it closes.
+  const bool picked = code == CBN_CLOSEUP || (code == CBN_SELCHANGE && !browser_list_->Dropped());
+  if (picked) form_->BrowserPicked(browser_list_->Selected());
 }
 
 void MainWindow::OnSize(int width, int height) {

@@ -43,11 +43,13 @@ class MainWindow final : private StringGridEvents, private Window {
  private:
   class ButtonControl;
   class EditControl;
+  class ComboBoxControl;
   struct Fonts;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(WORD id, WORD code);
+  void OnBrowserListCommand(WORD code);
   void OnSize(int width, int height);
   void OnActivate(WORD state);
   LRESULT OnControlColor(HDC dc, HWND control);
@@ -64,6 +66,7 @@ class MainWindow final : private StringGridEvents, private Window {
   Win32MessageBoxes boxes_;
   std::unique_ptr<ButtonControl> tour_button_;
   std::unique_ptr<EditControl> page_time_field_;
+  std::unique_ptr<ComboBoxControl> browser_list_;
   std::unique_ptr<ButtonControl> daily_tour_button_;
   std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;

@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/Com.h"
 #include "platform/win32/Wide.h"
 
@@ -168,6 +169,26 @@ std::unique_ptr<AutomationObject> Win32Automation::CreateObject(std::string_view
                             IID_IDispatch, reinterpret_cast<void**>(&dispatch));
   if (FAILED(status)) throw OleSysError(status);
   return AdoptDispatch(dispatch);
+}
+
+bool Win32Automation::IsRegistered(std::string_view prog_id) {
+  CLSID clsid{};
+  if (FAILED(CLSIDFromProgID(WidenCp932(prog_id).c_str(), &clsid))) return false;
+  wchar_t clsid_text[40];
+  if (StringFromGUID2(clsid, clsid_text, 40) == 0) return false;
+  // A local server may be registered in either view of the registry.
+  for (const wchar_t* server : {L"\\LocalServer32", L"\\InprocServer32"}) {
+    const std::wstring key_path = std::wstring(L"CLSID\\") + clsid_text + server;
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+      HKEY opened = nullptr;
+      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key_path.c_str(), 0, KEY_QUERY_VALUE | view, &opened) ==
+          ERROR_SUCCESS) {
+        RegistryKey key(opened);
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 std::unique_ptr<AutomationObject> AdoptDispatch(IDispatch* dispatch) {

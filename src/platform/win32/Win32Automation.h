@@ -32,6 +32,7 @@ class ComApartment {
 class Win32Automation final : public Automation {
  public:
   std::unique_ptr<AutomationObject> CreateObject(std::string_view prog_id) override;
+  bool IsRegistered(std::string_view prog_id) override;
 };
 
 // Takes over the caller's reference to `dispatch` (which may be null).

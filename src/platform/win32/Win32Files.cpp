@@ -292,6 +292,20 @@ Path Win32Files::ProgramPath() {
 
 std::string Win32Files::PathText(const Path& path) { return NarrowCp932(ToWide(path)); }
 
+Path Win32Files::PathOf(std::string_view text) {
+  const std::wstring wide = WidenCp932(text);
+  return Path(wide.begin(), wide.end());
+}
+
+std::string Win32Files::SystemErrorText(int error_code) {
+  wchar_t buffer[512];
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(error_code), 0, buffer, 512, nullptr);
+  const std::string text = TrimTrailingBlanksAndDots(NarrowCp932(std::wstring(buffer, length)));
+  return text.empty() ? EInOutError::MessageFor(error_code) : text;
+}
+
 bool Win32Files::IsFile(const Path& path) {
   WIN32_FIND_DATAW entry;
   FindHandle find(FindFirstFileW(ExtendedLengthPath(path).c_str(), &entry));

@@ -10,6 +10,8 @@ class Win32Files final : public Files {
  public:
   Path ProgramPath() override;
   std::string PathText(const Path& path) override;
+  Path PathOf(std::string_view text) override;
+  std::string SystemErrorText(int error_code) override;
   bool IsFile(const Path& path) override;
   std::unique_ptr<InputFile> OpenForReading(const Path& path) override;
   std::unique_ptr<OutputFile> OpenForReplacing(const Path& path) override;
