@@ -62,6 +62,7 @@ class FakeClock final : public Clock {
     now.second = static_cast<int>(seconds % 60);
     return now;
   }
+  std::uint64_t SteadyMilliseconds() override { return timers_.Now(); }
   LocalTime start{2026, 12, 9, 6, 0, 0};
 
  private:

@@ -10,4 +10,6 @@ LocalTime Win32Clock::Now() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+std::uint64_t Win32Clock::SteadyMilliseconds() { return GetTickCount64(); }
+
 }  // namespace vimbrel::win32
