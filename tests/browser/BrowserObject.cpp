@@ -175,6 +175,10 @@ HRESULT BrowserObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
   if (!params) return E_INVALIDARG;
   browser_.log().Write(DescribeCall(name, flags, *params));
   const Member member = static_cast<Member>(id);
+  if (_wcsicmp(name, settings.hang_member.c_str()) == 0) {
+    // It stops answering: this call never returns.
+    for (;;) Sleep(INFINITE);
+  }
   HRESULT status;
   if (_wcsicmp(name, settings.fail_member.c_str()) == 0) {
     status = Fail(exception);
