@@ -21,7 +21,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual LocalTime Now() = 0;
   // Milliseconds since some fixed moment, never set back or forward with the
-  // wall clock. Any thread may ask.
+  // wall clock, and standing still while the system sleeps: nothing of the
+  // program moves then either. Any thread may ask.
   virtual std::uint64_t SteadyMilliseconds() = 0;
 };
 

@@ -4,7 +4,8 @@
 
 namespace vimbrel::win32 {
 
-// The system's local time, and the milliseconds since it started.
+// The system's local time, and the milliseconds it has been running since it
+// started.
 class Win32Clock final : public Clock {
  public:
   LocalTime Now() override;
