@@ -54,6 +54,7 @@ class FormHarness {
   FakeBrowserPrograms programs;
   FakeClock clock{timers};
   FakeDesktopLock lock;
+  FakeWatchdog watchdog;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
@@ -62,7 +63,7 @@ class FormHarness {
 
  private:
   FormServices Services() {
-    return {files, timers, desktop, automation, boxes, programs, clock, lock};
+    return {files, timers, desktop, automation, boxes, programs, clock, lock, watchdog};
   }
   FormControls Controls() { return {window, tour_button, page_time_field, browser_list}; }
 };

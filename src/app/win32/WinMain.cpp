@@ -18,6 +18,7 @@
 #include "platform/win32/Win32DesktopLock.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Timers.h"
+#include "platform/win32/Win32Watchdog.h"
 
 namespace {
 
@@ -73,8 +74,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32BrowserPrograms programs;
     Win32Clock clock;
     Win32DesktopLock lock;
+    Win32Watchdog watchdog;
     const StartOptions options = ReadCommandLine();
-    MainWindow main_window(application, {files, timers, desktop, automation, programs, clock, lock},
+    MainWindow main_window(application,
+                           {files, timers, desktop, automation, programs, clock, lock, watchdog},
                            options);
     main_window.Create();
     std::function<void()> when_idle;
