@@ -71,6 +71,8 @@ TEXTS = [
     ("kLogFinished", "完了"),
     ("kLogHalted", "停止"),
     ("kLogClosed", "終了"),
+    # The tour log: a tour whose browser stopped answering
+    ("kLogHung", "応答なし"),
     # Automation
     ("kErrorNotAnObject", "バリアントはオートメーション オブジェクトを参照していません"),
     ("kErrorUnknownMember", "メソッド '%s' はオートメーション オブジェクトでサポートしていません"),

@@ -25,7 +25,7 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       BrowserFrame(services.desktop, Grid),
       internet_explorer_(Browser, BrowserFrame),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, internet_explorer_,
-            *this, services.lock}),
+            *this, services.lock, options.unattended_tour ? &watch_ : nullptr}),
       DailyTour({services.scheduler, services.files, services.clock, controls.PageTimeField,
                  [this] { return ItemNameOf(SavedBrowser(), services_.files); }}),
       services_(services),
@@ -36,7 +36,10 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       browser_switch_(options.browser),
       started_with_tour_(options.unattended_tour),
       log_(services.files, services.clock, ListFile()),
-      settings_(services.files, ListFile()) {}
+      settings_(services.files, ListFile()),
+      watch_(services.clock) {}
+
+MainForm::~MainForm() { StopWatchdog(); }
 
 void MainForm::FormCreate() {
   static constexpr int kColWidths[] = {60, 400, 60, 60};
@@ -182,14 +185,39 @@ void MainForm::StartUnattendedTour() {
   try {
     // Refused here, before any browser starts, rather than after the first
     // row's address has been opened.
-    Tour.PageDisplayInterval();
+    const std::uint32_t page_ms = Tour.PageDisplayInterval();
     unattended_tour_ = true;
     exit_code_ = 1;
+    // Before the start, which is the tour's first move.
+    watch_.Begin(page_ms, DataRows());
     Tour.Start(kUnattendedTour);
   } catch (const std::exception& error) {
     unattended_tour_ = false;
-    RefuseUnattendedTour(ErrorBoxText(MessageOf(error)));
+    watch_.End();
+    return RefuseUnattendedTour(ErrorBoxText(MessageOf(error)));
   }
+  // Unless its first step got no timer, which ended it at once.
+  if (unattended_tour_) StartWatchdog();
+}
+
+void MainForm::StartWatchdog() {
+  Browser.window_watcher = [this](WindowHandle window) {
+    services_.watchdog.BrowserWindow(window);
+  };
+  // On the watchdog's thread: only the watch and the log, which lock.
+  services_.watchdog.Start([this]() -> std::optional<int> {
+    constexpr int kExitCode = 1;
+    const std::optional<TourHang> hang = watch_.Hung();
+    if (!hang) return std::nullopt;
+    log_.TourHung(*hang, kExitCode);
+    return kExitCode;
+  });
+}
+
+void MainForm::StopWatchdog() noexcept {
+  watch_.End();
+  services_.watchdog.Stop();
+  Browser.window_watcher = nullptr;
 }
 
 void MainForm::FormDestroy() { Tour.EndAtExit(); }
@@ -224,6 +252,7 @@ void MainForm::OnRowEnded(const RowEnd& row) {
   const bool sent = row.outcome == RowOutcome::Sent;
   if (sent) ++rows_sent_;
   if (!sent || row.left_open) every_row_clean_ = false;
+  watch_.Counted(rows_sent_, DataRows());
   log_.RowEnded(row);
 }
 
@@ -231,6 +260,7 @@ void MainForm::OnTourEnded(TourEnd how) {
   std::optional<int> exit_code;
   if (unattended_tour_) {
     unattended_tour_ = false;
+    StopWatchdog();
     exit_code_ = how == TourEnd::Finished && every_row_clean_ ? 0 : 1;
     exit_code = exit_code_;
   }

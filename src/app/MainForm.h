@@ -21,11 +21,13 @@
 #include "platform/Timers.h"
 #include "platform/Ui.h"
 #include "tour/BrowserChoice.h"
+#include "platform/Watchdog.h"
 #include "tour/BrowserSession.h"
 #include "tour/BrowserWindow.h"
 #include "tour/StartedBrowser.h"
 #include "tour/TourBrowser.h"
 #include "tour/TourSequencer.h"
+#include "tour/TourWatch.h"
 
 namespace vimbrel {
 
@@ -39,6 +41,7 @@ struct FormServices {
   BrowserPrograms& programs;
   Clock& clock;
   DesktopLock& lock;
+  Watchdog& watchdog;  // for the tour that /tour starts
   TaskScheduler& scheduler;
 };
 
@@ -60,6 +63,7 @@ class MainForm final : private TourObserver {
   // whether /tour started the program.
   MainForm(const FormServices& services, const FormControls& controls,
            const StartOptions& options = {});
+  ~MainForm();
 
   // The tour's browser is the one /browser= named, or else the one saved
   // beside the list, or else the default: Edge where Windows registers it,
@@ -72,6 +76,8 @@ class MainForm final : private TourObserver {
   // its last row. A stop of the user's leaves it open. A list file that was
   // not read whole, a page display time that the tour cannot use or another
   // copy's tour tours nothing: the log says why and the window closes.
+  // A tour that stops moving for the page display time and a minute (a
+  // browser that no longer answers) ends the program with 1: the watchdog.
   void StartUnattendedTour();
   // The program's exit code: what the tour that /tour started came to (0
   // every row sent and every window closed, 1 otherwise, 2 nothing toured);
@@ -126,6 +132,9 @@ class MainForm final : private TourObserver {
   std::string PageSecondsText() const;
   // Tours nothing: the log says why, and the program ends with 2.
   void RefuseUnattendedTour(std::string_view message);
+  // The watchdog for the tour that /tour started, from its start to its end.
+  void StartWatchdog();
+  void StopWatchdog() noexcept;
   void OnTourRowChanged(std::int32_t row) override;
   void OnTourStarted() override;
   void OnRowEnded(const RowEnd& row) override;
@@ -147,6 +156,7 @@ class MainForm final : private TourObserver {
   // What each item of the drop-down stands for. A program's path that was
   // chosen stays listed after another pick, so that it can be picked again.
   std::vector<BrowserChoice> listed_;
+  TourWatch watch_;                        // the tour that /tour started, for the watchdog
   bool unattended_tour_ = false;           // the running tour is the one /tour started
   ListLoad list_load_ = ListLoad::Failed;  // how the latest load went
   std::string load_error_;                 // its message, unattended, when it failed

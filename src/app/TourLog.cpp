@@ -1,5 +1,6 @@
 #include "app/TourLog.h"
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 
@@ -13,6 +14,9 @@ namespace vimbrel {
 namespace {
 
 constexpr std::uint64_t kLogLimit = 1024 * 1024;
+// How long the lines of a hung tour wait for a line being written: the
+// tour's own thread may be stuck in it, on a drive that no longer answers.
+constexpr std::chrono::seconds kHungLinesWait{5};
 // Lines kept while the log cannot be written; beyond this they are lost.
 constexpr std::size_t kUnwrittenLimit = 64 * 1024;
 
@@ -67,6 +71,11 @@ std::string DetailText(const RowEnd& row) {
   }
 }
 
+std::string RowsSentText(int rows_sent, int data_rows) {
+  return cp932::FillText(texts::kLogRowsSent,
+                         std::to_string(rows_sent) + "/" + std::to_string(data_rows));
+}
+
 const char* EndText(TourEnd how) {
   switch (how) {
     case TourEnd::Finished:
@@ -106,8 +115,7 @@ void TourLog::RowEnded(const RowEnd& row) {
 }
 
 void TourLog::TourEnded(TourEnd how, int rows_sent, int data_rows, std::optional<int> exit_code) {
-  const std::string sent = cp932::FillText(
-      texts::kLogRowsSent, std::to_string(rows_sent) + "/" + std::to_string(data_rows));
+  const std::string sent = RowsSentText(rows_sent, data_rows);
   if (exit_code) {
     Write({texts::kLogTourEnded, EndText(how), sent,
            cp932::FormatInt(texts::kLogExitCode, *exit_code)});
@@ -118,7 +126,27 @@ void TourLog::TourEnded(TourEnd how, int rows_sent, int data_rows, std::optional
 
 void TourLog::NotToured(std::string_view message) { Write({texts::kLogNotToured, message}); }
 
+void TourLog::TourHung(const TourHang& hang, int exit_code) noexcept {
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::defer_lock);
+  try {
+    if (!lock.try_lock_for(kHungLinesWait)) return;
+    Append({std::to_string(hang.row), hang.address, texts::kLogHung,
+            cp932::FillText(texts::kLogSeconds, std::to_string(hang.waited_ms / 1000))});
+    Append({texts::kLogTourEnded, texts::kLogHung, RowsSentText(hang.rows_sent, hang.data_rows),
+            cp932::FormatInt(texts::kLogExitCode, exit_code)});
+  } catch (const std::exception&) {
+    // Out of memory: the program ends all the same.
+  }
+  if (lock.owns_lock()) closed_ = true;
+}
+
 void TourLog::Write(std::initializer_list<std::string_view> fields) noexcept {
+  const std::lock_guard<std::timed_mutex> lock(mutex_);
+  Append(fields);
+}
+
+void TourLog::Append(std::initializer_list<std::string_view> fields) noexcept {
+  if (closed_) return;
   try {
     std::string line = TimeText(clock_.Now());
     for (std::string_view field : fields) {

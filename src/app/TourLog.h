@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tour/TourSequencer.h"
+#include "tour/TourWatch.h"
 
 namespace vimbrel {
 
@@ -18,7 +20,7 @@ namespace vimbrel {
 // as it happens, so that a program killed mid-tour leaves only whole lines.
 // A log that cannot be written changes nothing of the tour: its lines wait
 // (up to a limit) and go in before the next line, once another program that
-// held the log lets go.
+// held the log lets go. Lines come from any thread, each whole.
 class TourLog {
  public:
   // The log of the list at `list_file`: its name with ".log" for ".dat".
@@ -34,15 +36,23 @@ class TourLog {
   // A start of /tour that tours nothing, with the message that an error box
   // would have shown.
   void NotToured(std::string_view message);
+  // The tour has hung and the program ends with `exit_code`: where it stood,
+  // how long it waited, and the tour's end. No line follows them. Waits a few
+  // seconds at most for a line that is being written.
+  void TourHung(const TourHang& hang, int exit_code) noexcept;
 
  private:
   void Write(std::initializer_list<std::string_view> fields) noexcept;
+  // With the lock held.
+  void Append(std::initializer_list<std::string_view> fields) noexcept;
 
   Files& files_;
   Clock& clock_;
   Path path_;
   Path old_path_;
-  std::string unwritten_;  // whole lines that could not be appended yet
+  std::timed_mutex mutex_;  // a line at a time, and what the two below keep
+  std::string unwritten_;   // whole lines that could not be appended yet
+  bool closed_ = false;     // the program is ending: no line goes in any more
 };
 
 }  // namespace vimbrel

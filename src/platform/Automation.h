@@ -33,6 +33,10 @@ class AutomationObject {
   // EOleSysError for a failure status, EOleException for a server exception.
   virtual void Invoke(std::string_view name, InvokeKind kind,
                       const std::vector<AutomationArg>& args) = 0;
+  // Reads the property `name` (a property get without arguments) as an
+  // integer. Raises as Invoke does, and EOleSysError for a value that does
+  // not convert to one.
+  virtual std::int64_t GetInteger(std::string_view name) = 0;
 };
 
 class Automation {

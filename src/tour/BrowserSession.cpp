@@ -50,6 +50,7 @@ void BrowserSession::CallBrowser(Call&& call) {
 void BrowserSession::OpenBrowser(std::string url) {
   if (!Held()) {
     Browser = CreateInternetExplorer(automation_);
+    if (window_watcher) TellWindow();
     CallBrowser([](AutomationObject& browser) {
       // Sized and equipped before it is shown.
       browser.Invoke("Height", InvokeKind::PropertyPut, {AutomationArg::Int32(400)});
@@ -70,6 +71,17 @@ void BrowserSession::OpenBrowser(std::string url) {
 }
 
 bool BrowserSession::Installed() const { return automation_.IsRegistered(kProgId); }
+
+void BrowserSession::TellWindow() {
+  WindowHandle window = 0;
+  try {
+    window = static_cast<WindowHandle>(Browser->GetInteger("HWND"));
+  } catch (const std::exception&) {
+    // Not known, which is all it means: the calls that follow report a
+    // browser that has gone.
+  }
+  window_watcher(window);
+}
 
 void BrowserSession::QuitBrowser() {
   if (!Held()) return;

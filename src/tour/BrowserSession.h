@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/Automation.h"
+#include "platform/Desktop.h"
 
 namespace vimbrel {
 
@@ -27,7 +29,13 @@ class BrowserSession {
   // Empty, or the browser object with one reference.
   std::unique_ptr<AutomationObject> Browser;
 
+  // When set, each browser is asked for its window ("HWND") as soon as it has
+  // been created, and the answer goes here: 0 when it gave none. Unset, no
+  // browser is asked, and the calls are only those above.
+  std::function<void(WindowHandle)> window_watcher;
+
  private:
+  void TellWindow();
   // Raises what `call` raises; a reference whose browser has gone away is
   // dropped first, so that the next row creates a new browser.
   template <typename Call>

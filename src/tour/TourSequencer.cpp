@@ -20,10 +20,14 @@ constexpr int kAddressCol = 1;
 
 class TourSequencer::ChainStep {
  public:
-  explicit ChainStep(TourSequencer& tour) : tour_(tour) { ++tour_.chain_depth_; }
+  explicit ChainStep(TourSequencer& tour) : tour_(tour) {
+    ++tour_.chain_depth_;
+    tour_.ReportMove();
+  }
   ~ChainStep() {
     --tour_.chain_depth_;
     tour_.ReportTourRow();
+    tour_.ReportMove();
   }
   ChainStep(const ChainStep&) = delete;
   ChainStep& operator=(const ChainStep&) = delete;
@@ -31,6 +35,30 @@ class TourSequencer::ChainStep {
  private:
   TourSequencer& tour_;
 };
+
+class TourSequencer::BrowserCall {
+ public:
+  explicit BrowserCall(TourSequencer& tour) : tour_(tour) { tour_.ReportMove(); }
+  ~BrowserCall() { tour_.ReportMove(); }
+  BrowserCall(const BrowserCall&) = delete;
+  BrowserCall& operator=(const BrowserCall&) = delete;
+
+  TourBrowser* operator->() const { return tour_.browser_; }
+
+ private:
+  TourSequencer& tour_;
+};
+
+TourSequencer::BrowserCall TourSequencer::Browser() { return BrowserCall(*this); }
+
+void TourSequencer::ReportMove() noexcept {
+  if (!parts_.progress) return;
+  if (row_) {
+    parts_.progress->Moved(CurrentRow, row_->end.address);
+  } else {
+    parts_.progress->Moved(CurrentRow, std::string());
+  }
+}
 
 TourSequencer::TourSequencer(const Parts& parts)
     : StopPollTimer(parts.timers, kStepInterval),
@@ -73,6 +101,7 @@ void TourSequencer::Start(const TourPolicy& policy) {
   parts_.observer.OnTourStarted();
   Guarded([this] { Arm(RowWaitTimer, kStepInterval); });
   ReportTourRow();
+  ReportMove();
 }
 
 bool TourSequencer::Idle() const { return parts_.tour_button.Caption() == texts::kTourIdle; }
@@ -117,7 +146,7 @@ void TourSequencer::RowWaitElapsed() {
   // Read once, here: opening the browser lets other handlers edit the grid.
   Row& row = RowState();
   Guarded([this, &row] {
-    browser_->OpenBrowser(row.end.address);
+    Browser()->OpenBrowser(row.end.address);
     Arm(FrameWaitTimer, PageDisplayInterval());
   });
 }
@@ -128,7 +157,7 @@ void TourSequencer::FrameWaitElapsed() {
   Guarded([this] {
     Row& row = RowState();
     ++row.frame_searches;
-    if (browser_->BringBrowserToFront()) {
+    if (Browser()->BringBrowserToFront()) {
       Arm(KeysWaitTimer, kStepInterval);
     } else if (StopRequested) {
       StopRequested = false;
@@ -150,7 +179,7 @@ void TourSequencer::KeysWaitElapsed() {
   KeysWaitTimer.SetEnabled(false);
   Guarded([this] {
     Row& row = RowState();
-    row.end.keys = browser_->SendRowKeys(CurrentRow);
+    row.end.keys = Browser()->SendRowKeys(CurrentRow);
     row.end.outcome = row.end.keys.sent ? RowOutcome::Sent : RowOutcome::HeldBack;
     Arm(DisplayWaitTimer, PageDisplayInterval());
   });
@@ -172,10 +201,10 @@ void TourSequencer::CloseWaitElapsed() {
     Row& row = RowState();
     ++row.close_ticks;
     if (policy_.close_ticks != 0 && row.close_ticks >= policy_.close_ticks) {
-      row.end.left_open = browser_->WindowLeftOpen();
+      row.end.left_open = Browser()->WindowLeftOpen();
       if (row.end.left_open) return FinishRow();
     }
-    if (browser_->CloseBrowserFrame()) {
+    if (Browser()->CloseBrowserFrame()) {
       Arm(CloseWaitTimer, kStepInterval);
     } else {
       FinishRow();
@@ -238,7 +267,7 @@ TourSequencer::Row& TourSequencer::RowState() {
 
 void TourSequencer::QuitRowBrowser() {
   RowState().quit = true;
-  browser_->QuitBrowser();
+  Browser()->QuitBrowser();
 }
 
 void TourSequencer::FinishRow() {
@@ -271,6 +300,7 @@ void TourSequencer::Arm(TTimer& timer, std::uint32_t interval_ms) {
   // started again rather than taken as running.
   timer.SetEnabled(false);
   timer.SetInterval(interval_ms);
+  if (parts_.progress) parts_.progress->Waits(interval_ms);
   timer.SetEnabled(true);
 }
 

@@ -82,6 +82,21 @@ class TourObserver {
   ~TourObserver() = default;
 };
 
+// Sees a tour move: each step of it begin and end (a chain handler, and each
+// call it makes into the browser), and each wait it arms for the next step.
+// Called on the tour's thread, also while an error is on its way out of a
+// step, so none may raise.
+class TourProgress {
+ public:
+  // `row` and `address`: what the tour works on, the address empty before
+  // the row has begun.
+  virtual void Moved(std::int32_t row, const std::string& address) noexcept = 0;
+  virtual void Waits(std::uint32_t interval_ms) noexcept = 0;
+
+ protected:
+  ~TourProgress() = default;
+};
+
 // Walks the data rows of the list on six timers. For each row: open its
 // address, wait the page display time, bring the browser to the front, send
 // the row's keys, wait again, quit the browser, close the frames left, and go
@@ -96,6 +111,8 @@ class TourSequencer {
     TourBrowser& browser;  // until UseBrowser
     TourObserver& observer;
     DesktopLock& lock;  // held from a tour's start until it is over
+    // Sees the tours move; none when nothing watches them.
+    TourProgress* progress = nullptr;
   };
   explicit TourSequencer(const Parts& parts);
 
@@ -136,6 +153,11 @@ class TourSequencer {
  private:
   // Marks a chain handler as running, also while it handles waiting messages.
   class ChainStep;
+  // One call into the browser, a step of its own for the tour's progress:
+  // Browser()->OpenBrowser(url).
+  class BrowserCall;
+  BrowserCall Browser();
+  void ReportMove() noexcept;
 
   // The row being worked on, from its start to its end. Made value-initialized
   // (false and zeros): default member initializers in a nested class would

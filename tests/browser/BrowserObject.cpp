@@ -16,7 +16,8 @@ enum class Member : DISPID {
   Visible,
   Navigate,
   Gohome,
-  Quit
+  Quit,
+  Window  // "HWND"
 };
 
 struct MemberName {
@@ -28,6 +29,7 @@ constexpr MemberName kMembers[] = {
     {L"Height", Member::Height},       {L"Width", Member::Width},     {L"MenuBar", Member::MenuBar},
     {L"StatusBar", Member::StatusBar}, {L"ToolBar", Member::ToolBar}, {L"Visible", Member::Visible},
     {L"Navigate", Member::Navigate},   {L"Gohome", Member::Gohome},   {L"Quit", Member::Quit},
+    {L"HWND", Member::Window},
 };
 
 const wchar_t* NameOf(DISPID id) {
@@ -136,6 +138,7 @@ class BrowserObject final : public IDispatch {
  private:
   HRESULT Fail(EXCEPINFO* exception) const;
   HRESULT Put(Member member, WORD flags, const DISPPARAMS& params);
+  HRESULT Get(WORD flags, const DISPPARAMS& params, VARIANT* result);
   HRESULT Call(Member member, WORD flags, const DISPPARAMS& params);
 
   TestBrowser& browser_;
@@ -163,8 +166,8 @@ HRESULT BrowserObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID l
   return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT BrowserObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
-                              EXCEPINFO* exception, UINT*) {
+HRESULT BrowserObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO* exception, UINT*) {
   const Settings& settings = browser_.settings();
   if (settings.call_delay_ms) Sleep(settings.call_delay_ms);
   const wchar_t* name = NameOf(id);
@@ -172,9 +175,15 @@ HRESULT BrowserObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
   if (!params) return E_INVALIDARG;
   browser_.log().Write(DescribeCall(name, flags, *params));
   const Member member = static_cast<Member>(id);
+  if (_wcsicmp(name, settings.hang_member.c_str()) == 0) {
+    // It stops answering: this call never returns.
+    for (;;) Sleep(INFINITE);
+  }
   HRESULT status;
   if (_wcsicmp(name, settings.fail_member.c_str()) == 0) {
     status = Fail(exception);
+  } else if (member == Member::Window) {
+    status = Get(flags, *params, result);
   } else if (IsProperty(member)) {
     status = Put(member, flags, *params);
   } else {
@@ -218,6 +227,24 @@ HRESULT BrowserObject::Put(Member member, WORD flags, const DISPPARAMS& params) 
       break;
     default:  // the bars: nothing to show them in
       break;
+  }
+  return S_OK;
+}
+
+HRESULT BrowserObject::Get(WORD flags, const DISPPARAMS& params, VARIANT* result) {
+  if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+  if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+  if (!result) return E_INVALIDARG;
+  // The frame, as Internet Explorer gives it: a 32-bit integer from a 32-bit
+  // process, a 64-bit one from a 64-bit process.
+  const auto frame = reinterpret_cast<LONG_PTR>(browser_.Frame());
+  VariantInit(result);
+  if constexpr (sizeof frame == 8) {
+    V_VT(result) = VT_I8;
+    V_I8(result) = frame;
+  } else {
+    V_VT(result) = VT_I4;
+    V_I4(result) = static_cast<LONG>(frame);
   }
   return S_OK;
 }

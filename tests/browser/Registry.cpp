@@ -74,6 +74,7 @@ Settings Settings::Read() {
   settings.refuse_close_at = key.ReadString(kRefuseCloseAt).value_or(L"");
   settings.unknown_member = key.ReadString(kUnknownMember).value_or(L"");
   settings.fail_member = key.ReadString(kFailMember).value_or(L"");
+  settings.hang_member = key.ReadString(kHangMember).value_or(L"");
   settings.fail_status =
       static_cast<HRESULT>(key.ReadDword(kFailStatus).value_or(DISP_E_EXCEPTION));
   settings.fail_scode = static_cast<HRESULT>(key.ReadDword(kFailScode).value_or(0));

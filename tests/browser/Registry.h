@@ -36,6 +36,7 @@ struct Settings {
   std::wstring refuse_close_at;
   std::wstring unknown_member;
   std::wstring fail_member;
+  std::wstring hang_member;
   HRESULT fail_status = DISP_E_EXCEPTION;
   HRESULT fail_scode = 0;
   WORD fail_wcode = 0;

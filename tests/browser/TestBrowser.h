@@ -43,6 +43,7 @@ class TestBrowser {
   // Creates the hidden frame; false when the window system refuses.
   bool CreateFrame();
   bool HasFrame() const { return frame_ != nullptr; }
+  HWND Frame() const { return frame_; }
   // Runs the message loop until the frame has gone.
   void Run();
 

@@ -33,6 +33,9 @@ inline constexpr wchar_t kFailStatus[] = L"FailStatus";
 inline constexpr wchar_t kFailScode[] = L"FailScode";
 inline constexpr wchar_t kFailWCode[] = L"FailWCode";
 inline constexpr wchar_t kFailDescription[] = L"FailDescription";
+// REG_SZ: a member whose call never returns, as a browser that has stopped
+// answering: the process does nothing more until it is ended.
+inline constexpr wchar_t kHangMember[] = L"HangMember";
 // REG_DWORD milliseconds: before the class is offered, and before each call
 // is answered.
 inline constexpr wchar_t kStartDelayMs[] = L"StartDelayMs";

@@ -127,6 +127,48 @@ TEST_F(TourTest, StartedWithTourEveryRowEndsByItselfAndTheLogSaysHow) {
   EXPECT_EQ(folder_.ReadListFile(), list);
 }
 
+// Started with /tour, a browser that stops answering in the middle of a call
+// holds the tour for the page display time and a minute, no longer: the log
+// says so, the program ends with 1, and the browser that its tour started
+// goes with it. The desktop is free for the next /tour.
+TEST_F(TourTest, StartedWithTourABrowserThatStopsAnsweringEndsTheProgramAndItsBrowser) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n2,page2.htm,0,1\r\n"));
+  SetBrowserSetting(browser::kHangMember, std::wstring(L"Navigate"));
+  const auto started = std::chrono::steady_clock::now();
+  Start(std::nullopt, L"/tour /wait=3");
+  ASSERT_TRUE(WaitUntilNavigated());
+  ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 90s));
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(Program().WaitForExitCode(), 1u);
+  // From the start of the row's call, checked once a second, with the
+  // program's start before it.
+  EXPECT_GE(took, 63s);
+  EXPECT_LT(took, 63s + 20s);
+  EXPECT_TRUE(WaitUntil([] { return !AnyTestBrowserRuns(); }, 10s)) << "the browser is left";
+
+  std::vector<std::string> log = LogOf(folder_);
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], Sjis("巡回開始\tInternet Explorer\t3秒\t2行"));
+  const std::string hung = Sjis("1\tpage1.htm\t応答なし\t");
+  ASSERT_EQ(log[1].rfind(hung, 0), 0u) << Readable(log[1]);
+  const int seconds = std::stoi(log[1].substr(hung.size()));
+  EXPECT_EQ(log[1], hung + std::to_string(seconds) + Sjis("秒"));
+  EXPECT_GE(seconds, 63);
+  EXPECT_LT(seconds, 70);
+  EXPECT_EQ(log[2], Sjis("巡回終了\t応答なし\t0/2行送信\t終了コード 1"));
+
+  SetBrowserSetting(browser::kHangMember, std::wstring());
+  Start(std::nullopt, L"/tour /wait=1");
+  ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 60s));
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  log = LogOf(folder_);
+  EXPECT_EQ(std::vector<std::string>(log.begin() + 3, log.end()),
+            (std::vector<std::string>{Sjis("巡回開始\tInternet Explorer\t1秒\t2行"),
+                                      Sjis("1\tpage1.htm\t送信\tTAB×2 Enter"),
+                                      Sjis("2\tpage2.htm\t送信\tShift+TAB×1 Enter"),
+                                      Sjis("巡回終了\t完了\t2/2行送信\t終了コード 0")}));
+}
+
 // Started with /tour, a list file that was not read whole, or a page display
 // time that the tour cannot use, tours nothing: no box, a line in the log,
 // and the program ends with 2.

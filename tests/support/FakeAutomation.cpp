@@ -30,6 +30,10 @@ class FakeObject final : public AutomationObject {
     for (const AutomationArg& arg : args) call += " " + Describe(arg);
     owner_.Record(call);
   }
+  std::int64_t GetInteger(std::string_view name) override {
+    owner_.Record("get " + std::string(name));
+    return owner_.integer_property;
+  }
 
  private:
   FakeAutomation& owner_;

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Desktop.h"
 #include "platform/DesktopLock.h"
+#include "platform/Watchdog.h"
 
 namespace vimbrel::testing {
 
@@ -69,6 +71,20 @@ class FakeDesktopLock final : public DesktopLock {
 
   bool held_elsewhere = false;
   bool held = false;
+};
+
+// The watchdog without a thread: a test asks in its place, at the times it
+// chooses.
+class FakeWatchdog final : public Watchdog {
+ public:
+  void Start(std::function<std::optional<int>()> asked) override { hung = std::move(asked); }
+  void Stop() noexcept override { hung = nullptr; }
+  void BrowserWindow(WindowHandle window) noexcept override { windows.push_back(window); }
+  // The exit code the program would end with now; none while it goes on.
+  std::optional<int> Check() { return hung ? hung() : std::nullopt; }
+
+  std::function<std::optional<int>()> hung;  // while it watches
+  std::vector<WindowHandle> windows;
 };
 
 }  // namespace vimbrel::testing

@@ -1,5 +1,6 @@
 #include "support/FakeTimers.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace vimbrel::testing {
@@ -16,6 +17,7 @@ TimerSink* FakeTimers::Earliest() const {
   const TimerSink* best = nullptr;
   const Running* best_state = nullptr;
   for (const auto& [sink, state] : running_) {
+    if (withhold && withhold(state.interval)) continue;
     if (best_state == nullptr || state.due < best_state->due ||
         (state.due == best_state->due && state.order < best_state->order)) {
       best = sink;
@@ -49,7 +51,7 @@ void FakeTimers::Advance(std::uint64_t ms) {
        sink = Earliest()) {
     Deliver(*sink);
   }
-  now_ = until;
+  now_ = std::max(now_, until);
 }
 
 bool FakeTimers::RunNext() {

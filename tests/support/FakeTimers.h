@@ -20,12 +20,16 @@ class FakeTimers final : public TimerService {
   std::function<void(const std::exception&)> on_error;
   // Start refuses a timer while this returns true.
   std::function<bool(std::uint32_t interval)> refuse;
+  // The ticks of a timer with an interval for which this returns true never
+  // come, though it runs.
+  std::function<bool(std::uint32_t interval)> withhold;
 
   bool StartTimer(TimerSink& sink, std::uint32_t interval_ms) override;
   void StopTimer(TimerSink& sink) override;
 
   std::uint64_t Now() const { return now_; }
-  // Delivers every tick due up to now + ms, then sets the clock there.
+  // Delivers every tick due up to now + ms, then sets the clock there, or
+  // leaves it later where a tick that advanced it itself left it.
   void Advance(std::uint64_t ms);
   // Delivers the next tick only; false when no timer runs.
   bool RunNext();
@@ -62,6 +66,7 @@ class FakeClock final : public Clock {
     now.second = static_cast<int>(seconds % 60);
     return now;
   }
+  std::uint64_t SteadyMilliseconds() override { return timers_.Now(); }
   LocalTime start{2026, 12, 9, 6, 0, 0};
 
  private:

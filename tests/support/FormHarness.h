@@ -55,6 +55,7 @@ class FormHarness {
   FakeBrowserPrograms programs;
   FakeClock clock{timers};
   FakeDesktopLock lock;
+  FakeWatchdog watchdog;
   FakeTaskScheduler scheduler;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
@@ -65,7 +66,7 @@ class FormHarness {
 
  private:
   FormServices Services() {
-    return {files, timers, desktop, automation, boxes, programs, clock, lock, scheduler};
+    return {files, timers, desktop, automation, boxes, programs, clock, lock, watchdog, scheduler};
   }
   FormControls Controls() {
     return {window, tour_button, page_time_field, browser_list, daily_tour_button};

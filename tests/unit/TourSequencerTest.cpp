@@ -50,7 +50,10 @@ class TourRig {
     Trace(tour.KeysWaitTimer, "KeysWaitTimer");
     Trace(tour.DisplayWaitTimer, "DisplayWaitTimer");
     Trace(tour.CloseWaitTimer, "CloseWaitTimer");
-    h.automation.before_call = [this](const std::string& call) { Browse(call); };
+    h.automation.before_call = [this](const std::string& call) {
+      if (before_browse) before_browse(call);
+      Browse(call);
+    };
     h.Create();
     SetRows({"1,a.htm,2,"});
   }
@@ -121,6 +124,15 @@ class TourRig {
     }
     return false;
   }
+  // The watchdog asks once a second as the tour runs on, until it ends the
+  // program.
+  void WatchFor(int seconds) {
+    for (int i = 0; i < seconds && !watchdog_exit; ++i) {
+      h.timers.Advance(1000);
+      // Unless it asked already inside a tick, as a call that never returns.
+      if (!watchdog_exit) watchdog_exit = h.watchdog.Check();
+    }
+  }
   // Delivers ticks until no timer runs.
   void RunToEnd() {
     for (int guard = 0; guard < 1000 && h.timers.RunNext(); ++guard) {
@@ -156,6 +168,7 @@ class TourRig {
 
   FormHarness h;
   TourSequencer& tour = h.form.Tour;
+  std::optional<int> watchdog_exit;
   Ticks ticks;
   std::string ticking;         // the timer whose tick is being handled
   std::size_t most_armed = 0;  // chain timers armed at once, after any tick
@@ -164,6 +177,8 @@ class TourRig {
   // close.
   std::string opens_window_that_stays;
   std::string failing_call;  // this automation call fails once
+  // Sees each automation call before the simulated browser does.
+  std::function<void(const std::string& call)> before_browse;
   WindowHandle browser_frame = 0;
 
  private:
@@ -776,8 +791,7 @@ TEST(TourSequencer, AnUnattendedTourEndsEveryRowInBoundedTimeAndLogsIt) {
   TourRig rig{Unattended()};
   rig.LoadList("1,a.htm,2,\r\n2,b.htm,1x,\r\n3,c.htm,1,\r\n4,d.htm,0,3\r\n5,e.htm,,\r\n");
   rig.h.page_time_field.text = "3";
-  rig.h.automation.before_call = [&rig,
-                                  browse = rig.h.automation.before_call](const std::string& call) {
+  rig.before_browse = [&rig](const std::string& call) {
     // No window for c.htm; the user's editor in front for d.htm; a window
     // that asks before it closes for e.htm.
     rig.frame_shows = call != "call Navigate 'c.htm'";
@@ -787,7 +801,6 @@ TEST(TourSequencer, AnUnattendedTourEndsEveryRowInBoundedTimeAndLogsIt) {
       rig.h.desktop.refuse_foreground = true;
     }
     if (call == "call Navigate 'e.htm'") rig.h.desktop.refuse_foreground = false;
-    browse(call);
   };
   rig.opens_window_that_stays = "e.htm";
   rig.StartUnattended();
@@ -810,6 +823,81 @@ TEST(TourSequencer, AnUnattendedTourEndsEveryRowInBoundedTimeAndLogsIt) {
   EXPECT_TRUE(rig.h.boxes.boxes.empty());
   EXPECT_EQ(rig.h.window.close_requests, 1);
   EXPECT_EQ(rig.h.form.ExitCode(), 1);
+}
+
+// The watchdog of a /tour ends the program once nothing of the tour has moved
+// for the page display time and a minute, and logs where it stood; a healthy
+// tour's longest waits never come near. A tour of the button has none.
+TEST(TourSequencer, TheWatchdogEndsAnUnattendedTourThatStopsMovingAndNoOther) {
+  const struct {
+    const char* name;
+    const char* page_time;
+    std::string rows;
+    std::function<void(TourRig&)> arrange;
+    std::vector<std::string> last_lines;
+  } cases[] = {
+      {"a healthy tour: searches a page time apart, a wait raised, close waits",
+       "40",
+       "1,a.htm,1,\r\n2,b.htm,1,\r\n3,c.htm,1,\r\n4,d.htm,1,\r\n",
+       [](TourRig& rig) {
+         rig.before_browse = [&rig](const std::string& call) {
+           rig.frame_shows = call != "call Navigate 'b.htm'";
+           if (call == "call Navigate 'c.htm'") rig.h.page_time_field.text = "120";
+         };
+         rig.opens_window_that_stays = "d.htm";
+       },
+       {Sjis("2026-12-09 06:11:35\t4\td.htm\t未終了\tこのサイトを離れますか?"),
+        Sjis("2026-12-09 06:11:35\t巡回終了\t完了\t3/4行送信\t終了コード 1")}},
+      {"a call that never returns",
+       "3",
+       "1,a.htm,2,\r\n2,b.htm,1,\r\n",
+       [](TourRig& rig) {
+         rig.before_browse = [&rig](const std::string& call) {
+           if (call == "call Navigate 'b.htm'") rig.WatchFor(100);
+         };
+       },
+       {Sjis("2026-12-09 06:01:11\t2\tb.htm\t応答なし\t63秒"),
+        Sjis("2026-12-09 06:01:11\t巡回終了\t応答なし\t1/2行送信\t終了コード 1")}},
+      {"a step that never comes",
+       "7",
+       "1,a.htm,2,\r\n",
+       [](TourRig& rig) { rig.h.timers.withhold = [](std::uint32_t ms) { return ms == 7000; }; },
+       {Sjis("2026-12-09 06:01:08\t1\ta.htm\t応答なし\t67秒"),
+        Sjis("2026-12-09 06:01:08\t巡回終了\t応答なし\t0/1行送信\t終了コード 1")}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig{Unattended()};
+    rig.LoadList(c.rows);
+    rig.h.page_time_field.text = c.page_time;
+    rig.h.automation.integer_property = 0x1234;
+    c.arrange(rig);
+    rig.StartUnattended();
+    rig.WatchFor(3600);
+    // Had the program not ended, the step would have come after all.
+    rig.h.timers.withhold = nullptr;
+    rig.RunToEnd();
+
+    const bool healthy = c.last_lines[1].find(Sjis("完了")) != std::string::npos;
+    EXPECT_EQ(rig.watchdog_exit, healthy ? std::nullopt : std::optional<int>(1));
+    // No line after the hung tour's, though it went on.
+    const std::vector<std::string> lines = rig.LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()), c.last_lines);
+    // Each browser's window was asked for as it was created, for the watchdog.
+    EXPECT_EQ(rig.h.watchdog.windows.size(), rig.Count("create InternetExplorer.Application"));
+    EXPECT_EQ(rig.Count("get HWND"), rig.h.watchdog.windows.size());
+    EXPECT_EQ(rig.h.watchdog.windows.front(), 0x1234u);
+    if (!healthy) continue;
+    EXPECT_FALSE(rig.h.watchdog.hung);
+    rig.SetRows({"1,e.htm,1,"});
+    rig.h.desktop.windows.clear();  // the one that would not close
+    rig.h.automation.calls.clear();
+    rig.Click();
+    EXPECT_FALSE(rig.h.watchdog.hung);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.Count("get HWND"), 0u);
+  }
 }
 
 // A start of /tour that cannot tour tours nothing: no box, a line in the log,

@@ -240,7 +240,8 @@ MainWindow::MainWindow(Application& application, const Services& services, Start
       page_time_(std::move(options.page_time)) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
-                   services.programs, services.clock, services.lock, services.scheduler},
+                   services.programs, services.clock, services.lock, services.watchdog,
+                   services.scheduler},
       FormControls{*this, *tour_button_, *page_time_field_, *browser_list_, *daily_tour_button_},
       options);
 }

@@ -26,6 +26,7 @@ class MainWindow final : private StringGridEvents, private Window {
     BrowserPrograms& programs;
     Clock& clock;
     DesktopLock& lock;
+    Watchdog& watchdog;
     TaskScheduler& scheduler;
   };
   // `options`: what the command line asks of the main window (the tour's

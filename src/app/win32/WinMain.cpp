@@ -19,6 +19,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32TaskScheduler.h"
 #include "platform/win32/Win32Timers.h"
+#include "platform/win32/Win32Watchdog.h"
 
 namespace {
 
@@ -74,11 +75,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32BrowserPrograms programs;
     Win32Clock clock;
     Win32DesktopLock lock;
+    Win32Watchdog watchdog;
     Win32TaskScheduler scheduler;
     const StartOptions options = ReadCommandLine();
-    MainWindow main_window(application,
-                           {files, timers, desktop, automation, programs, clock, lock, scheduler},
-                           options);
+    MainWindow main_window(
+        application,
+        {files, timers, desktop, automation, programs, clock, lock, watchdog, scheduler}, options);
     main_window.Create();
     std::function<void()> when_idle;
     if (options.unattended_tour)

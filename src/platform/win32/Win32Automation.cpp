@@ -55,6 +55,16 @@ EOleException ServerException(EXCEPINFO& info) {
   return EOleException(std::move(message), code);
 }
 
+// A result variant, cleared whatever the call did.
+struct Variant {
+  Variant() { VariantInit(&value); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&value); }
+
+  VARIANT value;
+};
+
 VARIANTARG ArgumentValue(const AutomationArg& arg, std::vector<Bstr>& strings) {
   VARIANTARG value;
   VariantInit(&value);
@@ -94,9 +104,14 @@ class DispatchObject final : public AutomationObject {
 
   void Invoke(std::string_view name, InvokeKind kind,
               const std::vector<AutomationArg>& args) override;
+  std::int64_t GetInteger(std::string_view name) override;
 
  private:
   IDispatch* Dispatch() const;
+  DISPID Lookup(IDispatch* dispatch, std::string_view name) const;
+  // Invokes `member`; only S_OK is success, a positive status is a failure too.
+  static void Call(IDispatch* dispatch, DISPID member, WORD flags, DISPPARAMS& params,
+                   VARIANT* result);
 
   VARIANT object_;
 };
@@ -109,9 +124,7 @@ IDispatch* DispatchObject::Dispatch() const {
   return dispatch;
 }
 
-void DispatchObject::Invoke(std::string_view name, InvokeKind kind,
-                            const std::vector<AutomationArg>& args) {
-  IDispatch* dispatch = Dispatch();
+DISPID DispatchObject::Lookup(IDispatch* dispatch, std::string_view name) const {
   std::wstring wide_name = WidenCp932(name);
   LPOLESTR names[] = {wide_name.data()};
   DISPID member = DISPID_UNKNOWN;
@@ -120,6 +133,23 @@ void DispatchObject::Invoke(std::string_view name, InvokeKind kind,
     throw EOleError(cp932::FillText(texts::kErrorUnknownMember, name));
   }
   if (FAILED(status)) throw OleSysError(status);
+  return member;
+}
+
+void DispatchObject::Call(IDispatch* dispatch, DISPID member, WORD flags, DISPPARAMS& params,
+                          VARIANT* result) {
+  ExceptionRecord exception;
+  HRESULT status =
+      dispatch->Invoke(member, IID_NULL, 0, flags, &params, result, &exception.info, nullptr);
+  if (status == S_OK) return;
+  if (status == DISP_E_EXCEPTION) throw ServerException(exception.info);
+  throw OleSysError(status);
+}
+
+void DispatchObject::Invoke(std::string_view name, InvokeKind kind,
+                            const std::vector<AutomationArg>& args) {
+  IDispatch* dispatch = Dispatch();
+  const DISPID member = Lookup(dispatch, name);
 
   // Arguments stand last first. The strings stay where the by-reference
   // arguments point until the call has returned.
@@ -138,12 +168,20 @@ void DispatchObject::Invoke(std::string_view name, InvokeKind kind,
     params.cNamedArgs = 1;
     flags = DISPATCH_PROPERTYPUT;
   }
-  ExceptionRecord exception;
-  status = dispatch->Invoke(member, IID_NULL, 0, flags, &params, nullptr, &exception.info, nullptr);
-  // Only S_OK is success: a positive status is a failure too.
-  if (status == S_OK) return;
-  if (status == DISP_E_EXCEPTION) throw ServerException(exception.info);
-  throw OleSysError(status);
+  Call(dispatch, member, flags, params, nullptr);
+}
+
+std::int64_t DispatchObject::GetInteger(std::string_view name) {
+  IDispatch* dispatch = Dispatch();
+  const DISPID member = Lookup(dispatch, name);
+  DISPPARAMS params{nullptr, nullptr, 0, 0};
+  Variant value;
+  Call(dispatch, member, DISPATCH_PROPERTYGET, params, &value.value);
+  // A handle comes as VT_I4 from a 32-bit server and as VT_I8 from a 64-bit one.
+  Variant integer;
+  const HRESULT status = VariantChangeType(&integer.value, &value.value, 0, VT_I8);
+  if (FAILED(status)) throw OleSysError(status);
+  return V_I8(&integer.value);
 }
 
 }  // namespace
