@@ -90,6 +90,26 @@ TEXTS = [
     ("kBrowserChrome", "Google Chrome"),
     ("kBrowserFirefox", "Mozilla Firefox"),
     ("kBrowserMissing", " (見つかりません)"),
+    # The daily tour: the button and its dialog
+    ("kDailyTourButton", "毎日の巡回..."),
+    ("kDailyTourCaption", "毎日の巡回"),
+    ("kDailyTourRegister", "登録"),
+    ("kDailyTourDelete", "登録を消す"),
+    ("kDailyTourClose", "閉じる"),
+    ("kDailyTourNotRegistered", "毎日の巡回は登録されていません。"),
+    ("kDailyTourRegisteredAt", "毎日 %s に巡回するよう登録されています。"),
+    ("kDailyTourRegisteredNoTime", "毎日の巡回が登録されています (時刻は読み取れません)。"),
+    ("kDailyTourTaskName", "タスク スケジューラでの名前:"),
+    ("kDailyTourTime", "時刻:"),
+    ("kDailyTourBrowser", "ブラウザー: %s"),
+    ("kDailyTourPageTime", "ページ表示時間: %s"),
+]
+
+# Texts that go to the system as UTF-16 beside paths that code page 932 may
+# not hold: the task that the daily tour registers.
+WIDE_TEXTS = [
+    ("kTaskNamePrefix", "ビンブレル"),
+    ("kTaskDescription", "ビンブレルで巡回リストを毎日巡回し、その記録を %s に残します。"),
 ]
 
 
@@ -115,6 +135,16 @@ def escape(data: bytes) -> str:
     return "".join(result)
 
 
+def escape_wide(text: str) -> str:
+    out = []
+    for c in text:
+        if 0x20 <= ord(c) < 0x7F and c not in '"\\?':
+            out.append(c)
+        else:
+            out.append("\\u%04X" % ord(c))
+    return "".join(out)
+
+
 def main() -> None:
     root = pathlib.Path(__file__).resolve().parent.parent
     lines = [
@@ -129,6 +159,9 @@ def main() -> None:
     for name, text in TEXTS:
         lines.append(f"// {text}")
         lines.append(f'inline constexpr char {name}[] = "{escape(text.encode("cp932"))}";')
+    for name, text in WIDE_TEXTS:
+        lines.append(f"// {text}")
+        lines.append(f'inline constexpr char16_t {name}[] = u"{escape_wide(text)}";')
     lines += ["", "}  // namespace vimbrel::texts", "", "// clang-format on", ""]
     (root / "src/platform/Texts.h").write_text("\n".join(lines), encoding="utf-8")
 

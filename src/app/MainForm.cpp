@@ -26,10 +26,13 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       internet_explorer_(Browser, BrowserFrame),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, internet_explorer_,
             *this, services.lock, options.unattended_tour ? &watch_ : nullptr}),
+      DailyTour({services.scheduler, services.files, services.clock, controls.PageTimeField,
+                 [this] { return ItemNameOf(SavedBrowser(), services_.files); }}),
       services_(services),
       window_(controls.MainWindow),
       page_time_field_(controls.PageTimeField),
       browser_list_(controls.BrowserList),
+      daily_tour_button_(controls.DailyTourButton),
       browser_switch_(options.browser),
       started_with_tour_(options.unattended_tour),
       log_(services.files, services.clock, ListFile()),
@@ -266,7 +269,10 @@ void MainForm::OnTourEnded(TourEnd how) {
   if (exit_code && (how == TourEnd::Finished || how == TourEnd::Halted)) window_.RequestClose();
 }
 
-void MainForm::OnTourIdleChanged(bool idle) { browser_list_.SetEnabled(idle); }
+void MainForm::OnTourIdleChanged(bool idle) {
+  browser_list_.SetEnabled(idle);
+  daily_tour_button_.SetEnabled(idle);
+}
 
 void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DailyTourForm.h"
 #include "app/SettingsFile.h"
 #include "app/StartOptions.h"
 #include "app/TourLog.h"
@@ -16,6 +17,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopLock.h"
 #include "platform/Files.h"
+#include "platform/TaskScheduler.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
 #include "tour/BrowserChoice.h"
@@ -40,6 +42,7 @@ struct FormServices {
   Clock& clock;
   DesktopLock& lock;
   Watchdog& watchdog;  // for the tour that /tour starts
+  TaskScheduler& scheduler;
 };
 
 // The main window and the controls of it that its handlers read or write.
@@ -48,6 +51,7 @@ struct FormControls {
   Button& TourButton;
   const TextField& PageTimeField;
   ChoiceList& BrowserList;  // ブラウザー
+  Button& DailyTourButton;  // 毎日の巡回...
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
@@ -109,6 +113,8 @@ class MainForm final : private TourObserver {
 
  public:
   TourSequencer Tour;
+  // The dialog 毎日の巡回: the task that tours this list daily.
+  DailyTourForm DailyTour;
 
  private:
   enum class ListLoad { Failed, Missing, Read };
@@ -139,6 +145,7 @@ class MainForm final : private TourObserver {
   Window& window_;
   const TextField& page_time_field_;
   ChoiceList& browser_list_;
+  Button& daily_tour_button_;
   const std::optional<Path> browser_switch_;  // for this start only
   const bool started_with_tour_;
   TourLog log_;

@@ -143,6 +143,34 @@ inline constexpr char kBrowserChrome[] = "Google Chrome";
 inline constexpr char kBrowserFirefox[] = "Mozilla Firefox";
 //  (見つかりません)
 inline constexpr char kBrowserMissing[] = " (\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1)";
+// 毎日の巡回...
+inline constexpr char kDailyTourButton[] = "\x96\x88\x93\xFA\x82\xCC\x8F\x84\x89\xF1...";
+// 毎日の巡回
+inline constexpr char kDailyTourCaption[] = "\x96\x88\x93\xFA\x82\xCC\x8F\x84\x89\xF1";
+// 登録
+inline constexpr char kDailyTourRegister[] = "\x93o\x98^";
+// 登録を消す
+inline constexpr char kDailyTourDelete[] = "\x93o\x98^\x82\xF0\x8F\xC1\x82\xB7";
+// 閉じる
+inline constexpr char kDailyTourClose[] = "\x95\xC2\x82\xB6\x82\xE9";
+// 毎日の巡回は登録されていません。
+inline constexpr char kDailyTourNotRegistered[] = "\x96\x88\x93\xFA\x82\xCC\x8F\x84\x89\xF1\x82\xCD\x93o\x98^\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+// 毎日 %s に巡回するよう登録されています。
+inline constexpr char kDailyTourRegisteredAt[] = "\x96\x88\x93\xFA %s \x82\xC9\x8F\x84\x89\xF1\x82\xB7\x82\xE9\x82\xE6\x82\xA4\x93o\x98^\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81" "B";
+// 毎日の巡回が登録されています (時刻は読み取れません)。
+inline constexpr char kDailyTourRegisteredNoTime[] = "\x96\x88\x93\xFA\x82\xCC\x8F\x84\x89\xF1\x82\xAA\x93o\x98^\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7 (\x8E\x9E\x8D\x8F\x82\xCD\x93\xC7\x82\xDD\x8E\xE6\x82\xEA\x82\xDC\x82\xB9\x82\xF1)\x81" "B";
+// タスク スケジューラでの名前:
+inline constexpr char kDailyTourTaskName[] = "\x83^\x83X\x83N \x83X\x83P\x83W\x83\x85\x81[\x83\x89\x82\xC5\x82\xCC\x96\xBC\x91O:";
+// 時刻:
+inline constexpr char kDailyTourTime[] = "\x8E\x9E\x8D\x8F:";
+// ブラウザー: %s
+inline constexpr char kDailyTourBrowser[] = "\x83u\x83\x89\x83" "E\x83U\x81[: %s";
+// ページ表示時間: %s
+inline constexpr char kDailyTourPageTime[] = "\x83y\x81[\x83W\x95\x5C\x8E\xA6\x8E\x9E\x8A\xD4: %s";
+// ビンブレル
+inline constexpr char16_t kTaskNamePrefix[] = u"\u30D3\u30F3\u30D6\u30EC\u30EB";
+// ビンブレルで巡回リストを毎日巡回し、その記録を %s に残します。
+inline constexpr char16_t kTaskDescription[] = u"\u30D3\u30F3\u30D6\u30EC\u30EB\u3067\u5DE1\u56DE\u30EA\u30B9\u30C8\u3092\u6BCE\u65E5\u5DE1\u56DE\u3057\u3001\u305D\u306E\u8A18\u9332\u3092 %s \u306B\u6B8B\u3057\u307E\u3059\u3002";
 
 }  // namespace vimbrel::texts
 

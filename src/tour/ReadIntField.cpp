@@ -10,6 +10,9 @@ namespace vimbrel {
 
 namespace {
 
+// The longest wait a system timer takes (USER_TIMER_MAXIMUM), in seconds.
+constexpr std::int32_t kMaxPageSeconds = 0x7FFFFFFF / 1000;
+
 constexpr bool IsTrimmed(unsigned char byte) { return byte <= 0x20; }
 
 constexpr int HexDigitValue(char c) {
@@ -63,6 +66,14 @@ std::int32_t ReadIntField(std::string_view text) {
                                                                   : ParseDecimal(rest, value);
   if (!ok) throw EConvertError(cp932::FillText(texts::kErrorNotAnInteger, converted));
   return value;
+}
+
+std::uint32_t PageDisplayInterval(std::string_view field_text) {
+  std::int32_t seconds = ReadIntField(field_text);
+  if (seconds <= 0 || seconds > kMaxPageSeconds) {
+    throw EConvertError(cp932::FormatInt(texts::kErrorPageTimeRange, seconds));
+  }
+  return static_cast<std::uint32_t>(seconds) * 1000u;
 }
 
 }  // namespace vimbrel

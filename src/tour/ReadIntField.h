@@ -11,4 +11,9 @@ namespace vimbrel {
 // else raises EConvertError "'%s' は整数ではありません" with that trimmed text.
 std::int32_t ReadIntField(std::string_view text);
 
+// The page display time field's text as the tour waits it, in milliseconds.
+// Raises EConvertError from ReadIntField, or EConvertError for a time that no
+// timer can wait (0 or less, too long).
+std::uint32_t PageDisplayInterval(std::string_view field_text);
+
 }  // namespace vimbrel

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "list/StringGrid.h"
-#include "platform/Cp932.h"
 #include "platform/DesktopLock.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
@@ -16,8 +15,6 @@ namespace vimbrel {
 namespace {
 constexpr std::uint32_t kStepInterval = 500;
 constexpr std::uint32_t kLayoutPageInterval = 6000;
-// The longest wait a system timer takes (USER_TIMER_MAXIMUM), in seconds.
-constexpr std::int32_t kMaxPageSeconds = 0x7FFFFFFF / 1000;
 constexpr int kAddressCol = 1;
 }  // namespace
 
@@ -308,11 +305,7 @@ void TourSequencer::Arm(TTimer& timer, std::uint32_t interval_ms) {
 }
 
 std::uint32_t TourSequencer::PageDisplayInterval() const {
-  std::int32_t seconds = ReadIntField(parts_.page_time_field.Text());
-  if (seconds <= 0 || seconds > kMaxPageSeconds) {
-    throw EConvertError(cp932::FormatInt(texts::kErrorPageTimeRange, seconds));
-  }
-  return static_cast<std::uint32_t>(seconds) * 1000u;
+  return vimbrel::PageDisplayInterval(parts_.page_time_field.Text());
 }
 
 void TourSequencer::ShowTourState(const char* caption) {

@@ -228,6 +228,10 @@ void TourProgramTest::SetPageTime(const std::string& seconds) {
 
 HWND TourProgramTest::TourButton() { return Program().Control(ui::kTourButton, ui::kButtonClass); }
 
+HWND TourProgramTest::DailyTourButton() {
+  return Program().Control(ui::kDailyTourButton, ui::kButtonClass);
+}
+
 std::string TourProgramTest::TourCaption() { return Cp932TextOf(TourButton()); }
 
 bool TourProgramTest::WaitForCaption(const char* caption, std::chrono::milliseconds timeout) {
@@ -248,6 +252,7 @@ void TourProgramTest::StartTour() {
   ASSERT_EQ(TourCaption(), texts::kTourIdle) << Readable(TourCaption());
   Program().ClickButton(ui::kTourButton);
   ASSERT_TRUE(WaitForCaption(texts::kTourRunning, 3s)) << Readable(TourCaption());
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(DailyTourButton()); }, 3s));
 }
 
 void TourProgramTest::StopTour(std::chrono::milliseconds timeout, Press press) {
@@ -261,6 +266,7 @@ void TourProgramTest::StopTour(std::chrono::milliseconds timeout, Press press) {
   EXPECT_FALSE(IsWindowEnabled(TourButton()));
   EXPECT_TRUE(WaitForCaption(texts::kTourIdle, timeout)) << Readable(TourCaption());
   EXPECT_TRUE(IsWindowEnabled(TourButton()));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(DailyTourButton()) != FALSE; }, 3s));
 }
 
 }  // namespace vimbrel::e2e

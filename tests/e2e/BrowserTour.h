@@ -51,6 +51,7 @@ class TourProgramTest : public ProgramTest {
   // Types `seconds` over the page display time, as the user does.
   void SetPageTime(const std::string& seconds);
   HWND TourButton();
+  HWND DailyTourButton();  // usable only while the tour is idle
   std::string TourCaption();
   bool WaitForCaption(const char* caption, std::chrono::milliseconds timeout);
   // Waits until `done`, failing the test for any message box meanwhile: an

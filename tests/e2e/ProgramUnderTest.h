@@ -36,7 +36,9 @@ constexpr int kTourButton = 105;       // 巡回
 constexpr int kPageTimeEdit = 106;
 constexpr int kPageTimeUpDown = 107;
 constexpr int kContactEdit = 108;
-constexpr int kBrowserList = 109;  // ブラウザー
+constexpr int kBrowserList = 109;      // ブラウザー
+constexpr int kDailyTourButton = 110;  // 毎日の巡回...
+inline const std::wstring kDailyTourClass = L"TDailyTourForm";
 }  // namespace ui
 
 // The built program and the folder that screenshots go to, as Windows paths.

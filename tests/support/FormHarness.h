@@ -10,6 +10,7 @@
 #include "support/FakeBrowserPrograms.h"
 #include "support/FakeDesktop.h"
 #include "support/FakeFiles.h"
+#include "support/FakeTaskScheduler.h"
 #include "support/FakeTimers.h"
 #include "support/FakeUi.h"
 
@@ -55,17 +56,21 @@ class FormHarness {
   FakeClock clock{timers};
   FakeDesktopLock lock;
   FakeWatchdog watchdog;
+  FakeTaskScheduler scheduler;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
   FakeChoiceList browser_list;
+  FakeButton daily_tour_button{texts::kDailyTourButton};
   MainForm form;
 
  private:
   FormServices Services() {
-    return {files, timers, desktop, automation, boxes, programs, clock, lock, watchdog};
+    return {files, timers, desktop, automation, boxes, programs, clock, lock, watchdog, scheduler};
   }
-  FormControls Controls() { return {window, tour_button, page_time_field, browser_list}; }
+  FormControls Controls() {
+    return {window, tour_button, page_time_field, browser_list, daily_tour_button};
+  }
 };
 
 }  // namespace vimbrel::testing

@@ -41,6 +41,11 @@ TEST(Texts, AreTheCodePage932BytesOfTheirJapanese) {
       {kErrorOleFormat, "OLE エラー %.8X"},
       {kErrorBrowserNotFound, "ブラウザー '%s' が見つかりません"},
       {kErrorBrowserNotStarted, "ブラウザー '%s' を起動できません"},
+      {kDailyTourButton, "毎日の巡回..."},
+      {kDailyTourCaption, "毎日の巡回"},
+      {kDailyTourRegister, "登録"},
+      {kDailyTourDelete, "登録を消す"},
+      {kDailyTourClose, "閉じる"},
   };
   for (const auto& [bytes, japanese] : cases) EXPECT_EQ(bytes, Sjis(japanese)) << japanese;
   EXPECT_EQ(std::string(kTourIdle).size(), 4u);

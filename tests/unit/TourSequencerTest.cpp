@@ -296,6 +296,7 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
                                 : t.before == kRunningTour ? kRunning
                                                            : kStopping;
     rig.h.tour_button.enabled = t.before == kIdleTour || t.before == kRunningTour;
+    rig.h.daily_tour_button.enabled = t.before == kIdleTour;
     tour.StopRequested = t.before == kStopPending;
     if (t.before >= kStopPending) Enter(tour.StopPollTimer, 500);
     tour.CurrentRow = t.row;
@@ -309,6 +310,7 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
     }
     EXPECT_EQ(rig.h.tour_button.caption, t.caption);
     EXPECT_EQ(rig.h.tour_button.enabled, t.caption != kStopping);
+    EXPECT_EQ(rig.h.daily_tour_button.enabled, t.caption == kIdle);
     EXPECT_EQ(tour.StopRequested, t.stop_requested);
     EXPECT_EQ(tour.CurrentRow, t.row_after);
     EXPECT_EQ(tour.StopPollTimer.Running(), t.polling);
@@ -387,6 +389,7 @@ TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
 
     EXPECT_EQ(rig.h.tour_button.caption, kIdle);
     EXPECT_TRUE(rig.h.tour_button.enabled);
+    EXPECT_TRUE(rig.h.daily_tour_button.enabled);
     EXPECT_FALSE(rig.tour.StopRequested);
     EXPECT_EQ(rig.tour.CurrentRow, 1);
     EXPECT_EQ(rig.Navigations().size(), c.state == "RowWaitTimer" ? 0u : 1u);
@@ -508,6 +511,7 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     EXPECT_FALSE(rig.h.lock.held);
     EXPECT_EQ(rig.h.tour_button.caption, kRunning);
     EXPECT_TRUE(rig.h.tour_button.enabled);
+    EXPECT_FALSE(rig.h.daily_tour_button.enabled);
     EXPECT_TRUE(rig.Armed().empty());
 
     c.repair(rig);
@@ -516,6 +520,7 @@ TEST(TourSequencer, AnErrorHaltsTheTourAndAStopThenReturnsToIdle) {
     rig.h.timers.Advance(500);
     EXPECT_EQ(rig.h.tour_button.caption, kIdle);
     EXPECT_TRUE(rig.h.tour_button.enabled);
+    EXPECT_TRUE(rig.h.daily_tour_button.enabled);
     EXPECT_FALSE(rig.tour.StopRequested);
     EXPECT_EQ(rig.h.timers.RunningCount(), 0u);
 

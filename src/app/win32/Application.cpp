@@ -158,6 +158,19 @@ int Application::ShowModalBox(std::string_view text, std::string_view caption, U
   return MessageBoxW(window_, WidenCp932(text).c_str(), WidenCp932(caption).c_str(), flags);
 }
 
+void Application::RunModal(HWND window, const std::function<bool()>& closed) {
+  TaskWindowsDisabled disabled(window);
+  ShowWindow(window, SW_SHOW);
+  MSG message;
+  while (!closed() && IsWindow(window)) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      terminated_ = true;  // the loop in Run ends too
+      return;
+    }
+    if (!IsDialogMessageW(window, &message)) Dispatch(message);
+  }
+}
+
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);

@@ -52,6 +52,11 @@ class Application {
   // A modal box owned by the application window, with every other window of
   // the program disabled while it is up.
   int ShowModalBox(std::string_view text, std::string_view caption, UINT flags);
+  // Shows `window`, a dialog of the program, and handles messages until
+  // `closed` holds or the window is gone, with every other window of the
+  // program disabled and the dialog keys going to it. The caller destroys it
+  // afterwards, once the window that was active before is active again.
+  void RunModal(HWND window, const std::function<bool()>& closed);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/JpegImage.h"
+#include "app/win32/DailyTourDialog.h"
 #include "app/win32/Panel.h"
 #include "platform/Texts.h"
 #include "platform/Version.h"
@@ -29,6 +30,7 @@ enum ControlId : int {
   kUpDownId = 107,
   kContactFieldId = 108,
   kBrowserListId = 109,
+  kDailyTourButtonId = 110,
 };
 
 // Posted by RequestClose: the window closes once the handler asking has returned.
@@ -234,11 +236,14 @@ MainWindow::MainWindow(Application& application, const Services& services, Start
       tour_button_(std::make_unique<ButtonControl>()),
       page_time_field_(std::make_unique<EditControl>()),
       browser_list_(std::make_unique<ComboBoxControl>()),
+      daily_tour_button_(std::make_unique<ButtonControl>()),
       page_time_(std::move(options.page_time)) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
-                   services.programs, services.clock, services.lock, services.watchdog},
-      FormControls{*this, *tour_button_, *page_time_field_, *browser_list_}, options);
+                   services.programs, services.clock, services.lock, services.watchdog,
+                   services.scheduler},
+      FormControls{*this, *tour_button_, *page_time_field_, *browser_list_, *daily_tour_button_},
+      options);
 }
 
 MainWindow::~MainWindow() {
@@ -405,6 +410,12 @@ void MainWindow::CreateControls() {
   // As if the user had typed it: whatever it is, the tour reads it.
   if (page_time_)
     SetWindowTextW(page_time_field, std::wstring(page_time_->begin(), page_time_->end()).c_str());
+
+  // In the free strip above the buttons, after the browser's drop-down.
+  daily_tour_button_->Attach(
+      child(button_panel_, 0, kButtonClass, WidenCp932(texts::kDailyTourButton),
+            WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(324, 1, 97, 22), kDailyTourButtonId, font),
+      texts::kDailyTourButton);
 }
 
 void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
@@ -419,7 +430,12 @@ void MainWindow::OnCloseRequest() {
   if (form_->FormCloseQuery()) DestroyWindow(window_);
 }
 
+void MainWindow::OpenDailyTour() {
+  DailyTourDialog::Run(application_, window_, form_->DailyTour, fonts_->Form(), text_height_);
+}
+
 void MainWindow::OnCommand(WORD id, WORD code) {
+  if (id == kDailyTourButtonId && code == BN_CLICKED) return OpenDailyTour();
   // Enter and Esc (IDOK, IDCANCEL) press no button.
   static constexpr void (MainForm::*kClicks[])() = {
       &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,

@@ -27,6 +27,7 @@ class MainWindow final : private StringGridEvents, private Window {
     Clock& clock;
     DesktopLock& lock;
     Watchdog& watchdog;
+    TaskScheduler& scheduler;
   };
   // `options`: what the command line asks of the main window (the tour's
   // browser, /tour, the page display time).
@@ -56,6 +57,7 @@ class MainWindow final : private StringGridEvents, private Window {
   void OnSetEditText(int col, int row, const std::string& value) override;
   void RequestClose() override;
   void OnCloseRequest();
+  void OpenDailyTour();  // 毎日の巡回...
 
   void CreateControls();
   int Scale(int value) const { return MulDiv(value, text_height_, 12); }
@@ -66,6 +68,7 @@ class MainWindow final : private StringGridEvents, private Window {
   std::unique_ptr<ButtonControl> tour_button_;
   std::unique_ptr<EditControl> page_time_field_;
   std::unique_ptr<ComboBoxControl> browser_list_;
+  std::unique_ptr<ButtonControl> daily_tour_button_;
   std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;
   std::optional<Path> page_time_;  // /wait=, typed into the field at creation

@@ -17,6 +17,7 @@
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32DesktopLock.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32TaskScheduler.h"
 #include "platform/win32/Win32Timers.h"
 #include "platform/win32/Win32Watchdog.h"
 
@@ -75,10 +76,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32Clock clock;
     Win32DesktopLock lock;
     Win32Watchdog watchdog;
+    Win32TaskScheduler scheduler;
     const StartOptions options = ReadCommandLine();
-    MainWindow main_window(application,
-                           {files, timers, desktop, automation, programs, clock, lock, watchdog},
-                           options);
+    MainWindow main_window(
+        application,
+        {files, timers, desktop, automation, programs, clock, lock, watchdog, scheduler}, options);
     main_window.Create();
     std::function<void()> when_idle;
     if (options.unattended_tour)

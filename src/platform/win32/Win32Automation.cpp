@@ -8,15 +8,12 @@
 #include "platform/Exception.h"
 #include "platform/Texts.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Com.h"
 #include "platform/win32/Wide.h"
 
 namespace vimbrel::win32 {
 
 namespace {
-
-std::wstring_view ViewOf(BSTR text) {
-  return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
-}
 
 // The system's message text for `status`, in code page 932 whatever the
 // system's ANSI code page is. Inserts are left as they stand: no arguments
@@ -29,25 +26,6 @@ std::string SystemText(DWORD status) {
 }
 
 EOleSysError OleSysError(HRESULT status) { return EOleSysError(OleErrorMessage(status), status); }
-
-// A wide string allocated for one call and freed with it.
-class Bstr {
- public:
-  explicit Bstr(std::wstring_view text)
-      : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
-    if (!value_) throw OleSysError(E_OUTOFMEMORY);
-  }
-  Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  Bstr& operator=(Bstr&&) = delete;
-  ~Bstr() { SysFreeString(value_); }
-
-  BSTR* Address() { return &value_; }
-
- private:
-  BSTR value_;
-};
 
 // An exception record whose strings are released whatever the call did.
 struct ExceptionRecord {
@@ -72,7 +50,7 @@ EOleException ServerException(EXCEPINFO& info) {
   HRESULT code = info.scode;
   if (code == 0 && info.wCode != 0) code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, info.wCode);
   if (code == 0) code = DISP_E_EXCEPTION;
-  std::string message = TrimTrailingBlanksAndDots(NarrowCp932(ViewOf(info.bstrDescription)));
+  std::string message = TrimTrailingBlanksAndDots(NarrowCp932(Bstr::View(info.bstrDescription)));
   if (message.empty()) message = OleErrorMessage(code);
   return EOleException(std::move(message), code);
 }
@@ -207,6 +185,11 @@ std::int64_t DispatchObject::GetInteger(std::string_view name) {
 }
 
 }  // namespace
+
+Bstr::Bstr(std::wstring_view text)
+    : value_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
+  if (!value_) throw OleSysError(E_OUTOFMEMORY);
+}
 
 ComApartment::ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
 
