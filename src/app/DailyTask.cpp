@@ -121,8 +121,8 @@ DailyTaskAction DailyTaskActionFor(const Path& program, std::uint32_t page_secon
           FolderOf(program)};
 }
 
-std::u16string DailyTaskXml(const DailyTaskSpec& spec) {
-  const DailyTaskAction action = DailyTaskActionFor(spec.program, spec.page_seconds);
+std::u16string DailyTaskXml(const DailyTaskRequest& request) {
+  const DailyTaskAction action = DailyTaskActionFor(request.program, request.page_seconds);
   std::u16string_view description = texts::kTaskDescription;
   const std::size_t insert = description.find(u"%s");
   return u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
@@ -130,14 +130,14 @@ std::u16string DailyTaskXml(const DailyTaskSpec& spec) {
          u"xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
          u"  <RegistrationInfo>\r\n"
          u"    <Description>" +
-         XmlEscaped(description.substr(0, insert)) + XmlEscaped(spec.log) +
+         XmlEscaped(description.substr(0, insert)) + XmlEscaped(request.log) +
          XmlEscaped(description.substr(insert + 2)) +
          u"</Description>\r\n"
          u"  </RegistrationInfo>\r\n"
          u"  <Triggers>\r\n"
          u"    <CalendarTrigger>\r\n"
          u"      <StartBoundary>" +
-         StartBoundary(spec.now, spec.time) +
+         StartBoundary(request.now, request.time) +
          u"</StartBoundary>\r\n"
          u"      <ScheduleByDay>\r\n"
          u"        <DaysInterval>1</DaysInterval>\r\n"

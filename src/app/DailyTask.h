@@ -39,7 +39,8 @@ struct DailyTaskAction {
 };
 DailyTaskAction DailyTaskActionFor(const Path& program, std::uint32_t page_seconds);
 
-struct DailyTaskSpec {
+// What the daily task is made from.
+struct DailyTaskRequest {
   Path program;
   Path log;  // the tour log, which the description names
   TimeOfDay time;
@@ -56,7 +57,7 @@ struct DailyTaskSpec {
 // power too, a second start while one runs is ignored, and a run is stopped
 // after 23 hours, so that it never blocks the next day's; the machine is not
 // woken for it.
-std::u16string DailyTaskXml(const DailyTaskSpec& spec);
+std::u16string DailyTaskXml(const DailyTaskRequest& request);
 
 // The time of day at which a task's definition starts it: the start boundary
 // of its first calendar trigger. None when it has none (Wine keeps no
