@@ -32,6 +32,16 @@ class Bstr {
   BSTR value_ = nullptr;
 };
 
+// A variant that a call fills in, cleared whatever the call did.
+struct Variant {
+  Variant() { VariantInit(&value); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&value); }
+
+  VARIANT value;
+};
+
 // One reference to a COM interface, released once.
 template <typename Interface>
 class ComPtr {

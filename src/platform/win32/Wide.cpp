@@ -26,4 +26,11 @@ std::string NarrowCp932(std::wstring_view text) {
   return narrow;
 }
 
+std::wstring SystemMessage(unsigned long code) {
+  wchar_t buffer[512];
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, 512, nullptr);
+  return std::wstring(buffer, length);
+}
+
 }  // namespace vimbrel::win32

@@ -10,4 +10,8 @@ namespace vimbrel::win32 {
 std::wstring WidenCp932(std::string_view text);
 std::string NarrowCp932(std::wstring_view text);
 
+// The system's own text for an error or status code, inserts ("%1") left as
+// they stand; empty when the system has none.
+std::wstring SystemMessage(unsigned long code);
+
 }  // namespace vimbrel::win32

@@ -1,31 +1,18 @@
 #include "platform/win32/Win32Automation.h"
 
-#include <iterator>
 #include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "platform/Texts.h"
-#include "platform/win32/Handle.h"
 #include "platform/win32/Com.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/Wide.h"
 
 namespace vimbrel::win32 {
 
 namespace {
-
-// The system's message text for `status`, in code page 932 whatever the
-// system's ANSI code page is. Inserts are left as they stand: no arguments
-// are passed for them.
-std::string SystemText(DWORD status) {
-  wchar_t buffer[512];
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                status, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-  return NarrowCp932(std::wstring_view(buffer, length));
-}
-
-EOleSysError OleSysError(HRESULT status) { return EOleSysError(OleErrorMessage(status), status); }
 
 // An exception record whose strings are released whatever the call did.
 struct ExceptionRecord {
@@ -54,16 +41,6 @@ EOleException ServerException(EXCEPINFO& info) {
   if (message.empty()) message = OleErrorMessage(code);
   return EOleException(std::move(message), code);
 }
-
-// A result variant, cleared whatever the call did.
-struct Variant {
-  Variant() { VariantInit(&value); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  ~Variant() { VariantClear(&value); }
-
-  VARIANT value;
-};
 
 VARIANTARG ArgumentValue(const AutomationArg& arg, std::vector<Bstr>& strings) {
   VARIANTARG value;
@@ -238,8 +215,12 @@ std::unique_ptr<AutomationObject> AdoptDispatch(IDispatch* dispatch) {
   }
 }
 
+EOleSysError OleSysError(std::int32_t status) {
+  return EOleSysError(OleErrorMessage(status), status);
+}
+
 std::string OleErrorMessage(std::int32_t status) {
-  return EOleSysError::MessageFor(status, SystemText(static_cast<DWORD>(status)));
+  return EOleSysError::MessageFor(status, NarrowCp932(SystemMessage(static_cast<DWORD>(status))));
 }
 
 }  // namespace vimbrel::win32

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Automation.h"
+#include "platform/Exception.h"
 
 namespace vimbrel::win32 {
 
@@ -41,5 +42,7 @@ std::unique_ptr<AutomationObject> AdoptDispatch(IDispatch* dispatch);
 // The message of an EOleSysError for `status`: the system's text for it, cut
 // of trailing blanks and dots, or "OLE エラー %.8X".
 std::string OleErrorMessage(std::int32_t status);
+// The error for a failure status, with that message.
+EOleSysError OleSysError(std::int32_t status);
 
 }  // namespace vimbrel::win32

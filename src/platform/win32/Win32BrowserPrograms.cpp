@@ -54,10 +54,7 @@ std::wstring RegisteredPath(HKEY hive, const std::wstring& key_path, REGSAM view
 // The system's text for `error` about `program` ("%1 is not a valid Win32
 // application"), cut of trailing blanks and dots.
 std::string SystemText(DWORD error, const std::wstring& program) {
-  wchar_t buffer[512];
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, error, 0, buffer, 512, nullptr);
-  std::wstring text(buffer, length);
+  std::wstring text = SystemMessage(error);
   const std::size_t insert = text.find(L"%1");
   if (insert != std::wstring::npos) text.replace(insert, 2, program);
   return TrimTrailingBlanksAndDots(NarrowCp932(text));

@@ -298,11 +298,8 @@ Path Win32Files::PathOf(std::string_view text) {
 }
 
 std::string Win32Files::SystemErrorText(int error_code) {
-  wchar_t buffer[512];
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     static_cast<DWORD>(error_code), 0, buffer, 512, nullptr);
-  const std::string text = TrimTrailingBlanksAndDots(NarrowCp932(std::wstring(buffer, length)));
+  const std::string text =
+      TrimTrailingBlanksAndDots(NarrowCp932(SystemMessage(static_cast<DWORD>(error_code))));
   return text.empty() ? EInOutError::MessageFor(error_code) : text;
 }
 

@@ -12,7 +12,7 @@ namespace vimbrel::win32 {
 namespace {
 
 void Check(HRESULT status) {
-  if (FAILED(status)) throw EOleSysError(OleErrorMessage(status), status);
+  if (FAILED(status)) throw OleSysError(status);
 }
 
 bool IsNoSuchTask(HRESULT status) {
