@@ -198,7 +198,6 @@ class MainWindow::ComboBoxControl final : public ChoiceList {
     window_ = window;
     font_ = font;
   }
-  HWND Handle() const { return window_; }
   void SetItems(const std::vector<std::string>& items) override {
     SendMessageW(window_, CB_RESETCONTENT, 0, 0);
     int widest = 0;
@@ -435,12 +434,12 @@ void MainWindow::OpenDailyTour() {
 }
 
 void MainWindow::OnCommand(WORD id, WORD code) {
+  if (id == kBrowserListId) return OnBrowserListCommand(code);
   if (id == kDailyTourButtonId && code == BN_CLICKED) return OpenDailyTour();
   // Enter and Esc (IDOK, IDCANCEL) press no button.
   static constexpr void (MainForm::*kClicks[])() = {
       &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,
       &MainForm::DeleteRowClick, &MainForm::TourClick};
-  if (id == kBrowserListId) return OnBrowserListCommand(code);
   const int button = id - kFirstButtonId;
   if (code != BN_CLICKED || button < 0 || button >= static_cast<int>(std::size(kClicks))) return;
   (form_.get()->*kClicks[button])();
