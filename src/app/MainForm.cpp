@@ -21,7 +21,7 @@ constexpr char kBrowserSetting[] = "Browser";
 
 MainForm::MainForm(const FormServices& services, const FormControls& controls,
                    const StartOptions& options)
-    : Browser(services.automation),
+    : Browser(services.automation, services.desktop),
       BrowserFrame(services.desktop, Grid),
       internet_explorer_(Browser, BrowserFrame),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, internet_explorer_,

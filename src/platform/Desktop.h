@@ -49,6 +49,9 @@ class Desktop {
   // Handles every message waiting in the program's own queue, as the main loop
   // would, until it is empty.
   virtual void ProcessMessages() = 0;
+  // Waits `ms` milliseconds, handling the program's messages as they come, as
+  // the main loop would; returns early once the program is told to end.
+  virtual void WaitProcessingMessages(std::uint32_t ms) = 0;
   // One key event into the system's input stream (scan code 0, no extra info).
   virtual void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) = 0;
 };

@@ -8,6 +8,8 @@ namespace vimbrel {
 namespace {
 constexpr char kProgId[] = "InternetExplorer.Application";
 constexpr std::uint32_t kClassNotRegistered = 0x80040154u;  // REGDB_E_CLASSNOTREG
+// Long enough for the system to notice that a server has gone.
+constexpr std::uint32_t kCreationRetryMs = 500;
 
 // Where Internet Explorer has been taken out of Windows, the system's "class
 // not registered" tells the user nothing they can act on.
@@ -37,6 +39,32 @@ bool IsDisconnectedStatus(std::int32_t status) {
   }
 }
 
+bool IsDeadServerStatus(std::int32_t status) {
+  switch (static_cast<std::uint32_t>(status)) {
+    case 0x800706BAu:  // RPC_S_SERVER_UNAVAILABLE
+    case 0x800706BEu:  // RPC_S_CALL_FAILED
+    case 0x80010007u:  // RPC_E_SERVER_DIED
+    case 0x80010012u:  // RPC_E_SERVER_DIED_DNE
+    case 0x80010108u:  // RPC_E_DISCONNECTED
+    case 0x80080005u:  // CO_E_SERVER_EXEC_FAILURE
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::unique_ptr<AutomationObject> BrowserSession::CreateBrowser() {
+  try {
+    return CreateInternetExplorer(automation_);
+  } catch (const EOleSysError& error) {
+    if (!IsDeadServerStatus(error.ErrorCode())) throw;
+  }
+  // The class object of a browser process that was ended can stay registered
+  // until the system has noticed: the first creation after it fails.
+  desktop_.WaitProcessingMessages(kCreationRetryMs);
+  return CreateInternetExplorer(automation_);
+}
+
 template <typename Call>
 void BrowserSession::CallBrowser(Call&& call) {
   try {
@@ -49,7 +77,7 @@ void BrowserSession::CallBrowser(Call&& call) {
 
 void BrowserSession::OpenBrowser(std::string url) {
   if (!Held()) {
-    Browser = CreateInternetExplorer(automation_);
+    Browser = CreateBrowser();
     if (window_watcher) TellWindow();
     CallBrowser([](AutomationObject& browser) {
       // Sized and equipped before it is shown.

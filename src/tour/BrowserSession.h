@@ -12,12 +12,16 @@ namespace vimbrel {
 // The one Internet Explorer automation object that a tour works with.
 class BrowserSession {
  public:
-  explicit BrowserSession(Automation& automation) : automation_(automation) {}
+  // `desktop`: the program's messages are handled while a creation waits to
+  // be tried again.
+  BrowserSession(Automation& automation, Desktop& desktop)
+      : automation_(automation), desktop_(desktop) {}
 
   // Creates and configures a browser when none is held, then sends it to `url`
-  // ("Navigate"), or home ("Gohome") when `url` is empty. `url` is a copy of
-  // its own: the calls before "Navigate" let other handlers run, which may
-  // change or remove the cell it came from.
+  // ("Navigate"), or home ("Gohome") when `url` is empty. A creation that
+  // meets a browser process that has died is tried once more, half a second
+  // later. `url` is a copy of its own: the calls before "Navigate" let other
+  // handlers run, which may change or remove the cell it came from.
   void OpenBrowser(std::string url);
   // Tells a held browser to quit and lets it go; nothing when none is held.
   void QuitBrowser();
@@ -35,6 +39,7 @@ class BrowserSession {
   std::function<void(WindowHandle)> window_watcher;
 
  private:
+  std::unique_ptr<AutomationObject> CreateBrowser();
   void TellWindow();
   // Raises what `call` raises; a reference whose browser has gone away is
   // dropped first, so that the next row creates a new browser.
@@ -42,10 +47,15 @@ class BrowserSession {
   void CallBrowser(Call&& call);
 
   Automation& automation_;
+  Desktop& desktop_;
 };
 
 // Whether an automation status says that the object behind a reference has
 // gone away (its process ended or it disconnected its clients).
 bool IsDisconnectedStatus(std::int32_t status);
+// Whether a creation that failed with `status` met a server process that has
+// died, whose class the system may still offer for a moment: worth another
+// try.
+bool IsDeadServerStatus(std::int32_t status);
 
 }  // namespace vimbrel

@@ -70,6 +70,11 @@ void FakeDesktop::ProcessMessages() {
   if (on_process_messages) on_process_messages();
 }
 
+void FakeDesktop::WaitProcessingMessages(std::uint32_t ms) {
+  log.push_back("wait " + std::to_string(ms));
+  if (on_wait) on_wait(ms);
+}
+
 void FakeDesktop::KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) {
   key_events.push_back({virtual_key, flags});
   if (virtual_key == 0x12) alt_down_ = flags == 0;

@@ -37,8 +37,10 @@ class FakeDesktop final : public Desktop {
   WindowHandle foreground = 0;
   bool refuse_foreground = false;
   std::vector<KeyEventRecord> key_events;
-  std::vector<std::string> log;  // "find", "foreground N", "process", "close N"
+  // "find", "foreground N", "process", "close N", "wait MS"
+  std::vector<std::string> log;
   std::function<void()> on_process_messages;
+  std::function<void(std::uint32_t ms)> on_wait;
 
   WindowHandle AddWindow(const std::string& class_name, bool stays_open = false);
   WindowHandle AddWindow(Window window);  // its handle is given here
@@ -52,6 +54,7 @@ class FakeDesktop final : public Desktop {
   std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
+  void WaitProcessingMessages(std::uint32_t ms) override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
 
  private:

@@ -10,12 +10,14 @@
 
 #include "platform/Exception.h"
 #include "support/FakeAutomation.h"
+#include "support/FakeDesktop.h"
 #include "support/Sjis.h"
 
 namespace vimbrel {
 namespace {
 
 using testing::FakeAutomation;
+using testing::FakeDesktop;
 using testing::Sjis;
 using Calls = std::vector<std::string>;
 
@@ -55,7 +57,8 @@ class BrowserSessionTest : public ::testing::Test {
   }
 
   FakeAutomation automation;
-  BrowserSession session{automation};
+  FakeDesktop desktop;
+  BrowserSession session{automation, desktop};
 
  private:
   std::string failing_;
@@ -101,7 +104,7 @@ TEST_F(BrowserSessionTest, QuitLetsTheBrowserGoAndTheNextRowCreatesANewOne) {
 
 TEST_F(BrowserSessionTest, ABrowserStillHeldAtTheEndIsReleasedWithoutQuitting) {
   {
-    BrowserSession last(automation);
+    BrowserSession last(automation, desktop);
     last.OpenBrowser("a");
   }
   EXPECT_EQ(automation.calls, Then(kCreation, {"call Navigate 'a'", "release"}));
@@ -151,6 +154,50 @@ TEST_F(BrowserSessionTest, AFailedCallLeavesWhatWasDone) {
     EXPECT_EQ(automation.calls,
               Then(before, c.held_after ? Calls{"call Navigate 'b'"}
                                         : Then(kCreation, {"call Navigate 'b'"})));
+  }
+}
+
+// A browser process that was ended can leave its class offered for a moment:
+// a creation that meets it waits half a second, handling messages, and is
+// made once more. Only once, and only for those statuses.
+TEST_F(BrowserSessionTest, ACreationThatMeetsADeadServerIsTriedOnceMore) {
+  const std::uint32_t dead[] = {0x800706BAu, 0x800706BEu, 0x80010007u,
+                                0x80010012u, 0x80010108u, 0x80080005u};
+  const std::uint32_t others[] = {0x80004005u, 0x80040154u, 0x800706BFu, 0x800401FDu};
+  struct Case {
+    std::uint32_t status;
+    int failures;  // creations that fail before one succeeds
+    bool retried;
+  };
+  std::vector<Case> cases;
+  for (std::uint32_t status : dead) {
+    cases.push_back({status, 1, true});
+    cases.push_back({status, 2, true});
+  }
+  for (std::uint32_t status : others) cases.push_back({status, 1, false});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.status << " failing " << c.failures);
+    session.Browser.reset();
+    automation = FakeAutomation();
+    desktop.log.clear();
+    int creations = 0;
+    automation.before_call = [&](const std::string& call) {
+      if (call.rfind("create ", 0) != 0) return;
+      if (++creations <= c.failures)
+        throw EOleSysError("dead", static_cast<std::int32_t>(c.status));
+    };
+    const bool tours = c.retried && c.failures == 1;
+    try {
+      session.OpenBrowser("a");
+      EXPECT_TRUE(tours) << "no error";
+    } catch (const EOleSysError& error) {
+      EXPECT_FALSE(tours) << "failed";
+      EXPECT_EQ(static_cast<std::uint32_t>(error.ErrorCode()), c.status);
+    }
+    EXPECT_EQ(creations, c.retried ? 2 : 1);
+    EXPECT_EQ(desktop.log, c.retried ? Calls{"wait 500"} : Calls{});
+    EXPECT_EQ(session.Held(), tours);
+    EXPECT_EQ(automation.calls, tours ? Then(kCreation, {"call Navigate 'a'"}) : Calls{});
   }
 }
 

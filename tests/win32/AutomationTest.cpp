@@ -17,6 +17,7 @@
 #include "platform/Exception.h"
 #include "platform/Texts.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/Win32Desktop.h"
 #include "support/Sjis.h"
 #include "support/WindowQueries.h"
 #include "tour/BrowserSession.h"
@@ -304,7 +305,8 @@ class TestBrowserSession : public ::testing::Test {
   ComApartment apartment_;
   TestBrowserControl control_;
   Win32Automation automation_;
-  BrowserSession session_{automation_};
+  Win32Desktop desktop_{{}};
+  BrowserSession session_{automation_, desktop_};
 
  private:
   static bool registered_;
@@ -343,7 +345,7 @@ TEST_F(TestBrowserSession, AddressDecidesBetweenNavigateAndGohome) {
   for (const Case& c : cases) {
     SCOPED_TRACE("address '" + c.address + "'");
     TestBrowserControl control;
-    BrowserSession session(automation_);
+    BrowserSession session(automation_, desktop_);
     session.OpenBrowser(c.address);
     EXPECT_EQ(control.Calls(), Concat({CreationLines(), c.sent}));
   }
@@ -459,7 +461,7 @@ TEST_F(TestBrowserSession, FailingMemberRaisesPerWhatTheServerAnswered) {
     control.Set(browser::kFailScode, static_cast<DWORD>(c.scode));
     control.Set(browser::kFailWCode, static_cast<DWORD>(c.wcode));
     if (c.description) control.Set(browser::kFailDescription, *c.description);
-    BrowserSession session(automation_);
+    BrowserSession session(automation_, desktop_);
     try {
       session.OpenBrowser("a");
       ADD_FAILURE() << "no error";
@@ -515,7 +517,7 @@ TEST_F(TestBrowserSession, BrowserThatWentAwayIsReportedOnceThenCreatedAnew) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     TestBrowserControl control;
-    BrowserSession session(automation_);
+    BrowserSession session(automation_, desktop_);
     session.OpenBrowser("a");
     const DWORD process = control.ProcessIds().at(0);
     c.end(process, FrameOf(process));
@@ -614,7 +616,7 @@ TEST_F(TestBrowserFrame, AltF4AndQuitCloseTheFrameUnlessItRefuses) {
     SCOPED_TRACE(c.logged);
     TestBrowserControl control;
     if (c.refuse) control.Set(browser::kRefuseClose, 1ul);
-    BrowserSession session(automation_);
+    BrowserSession session(automation_, desktop_);
     session.OpenBrowser("a");
     HWND frame = FrameOf(control.ProcessIds().at(0));
     if (c.by_quit) {

@@ -120,6 +120,16 @@ void Application::ProcessMessages() {
   }
 }
 
+void Application::ProcessMessagesFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    ProcessMessages();
+    const DWORD waited = GetTickCount() - start;
+    if (terminated_ || waited >= ms) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms - waited, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
 void Application::Dispatch(MSG& message) {
   if (main_window_ != nullptr && IsDialogMessageW(main_window_, &message)) return;
   TranslateMessage(&message);

@@ -70,7 +70,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   {
     Win32Files files;
     Win32Timers timers(application.Errors());
-    Win32Desktop desktop([&application] { application.ProcessMessages(); });
+    Win32Desktop desktop(
+        {[&application] { application.ProcessMessages(); },
+         [&application](std::uint32_t ms) { application.ProcessMessagesFor(ms); }});
     Win32Automation automation;
     Win32BrowserPrograms programs;
     Win32Clock clock;

@@ -72,7 +72,15 @@ void Win32Desktop::RequestClose(WindowHandle window) {
 }
 
 void Win32Desktop::ProcessMessages() {
-  if (process_messages_) process_messages_();
+  if (loop_.process) loop_.process();
+}
+
+void Win32Desktop::WaitProcessingMessages(std::uint32_t ms) {
+  if (loop_.process_for) {
+    loop_.process_for(ms);
+  } else {
+    Sleep(ms);
+  }
 }
 
 void Win32Desktop::KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) {

@@ -7,11 +7,14 @@
 namespace vimbrel::win32 {
 
 // Other programs' windows and the keyboard, through user32. Handling the
-// program's waiting messages belongs to the application, which passes it in.
+// program's messages belongs to the application, which passes it in.
 class Win32Desktop final : public Desktop {
  public:
-  explicit Win32Desktop(std::function<void()> process_messages)
-      : process_messages_(std::move(process_messages)) {}
+  struct MessageLoop {
+    std::function<void()> process;                      // what is waiting
+    std::function<void(std::uint32_t ms)> process_for;  // what comes for a while
+  };
+  explicit Win32Desktop(MessageLoop loop) : loop_(std::move(loop)) {}
 
   WindowHandle FindTopLevelWindow(const char* class_name) override;
   std::vector<TopLevelWindow> TopLevelWindows(const char* class_name) override;
@@ -21,10 +24,11 @@ class Win32Desktop final : public Desktop {
   std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
+  void WaitProcessingMessages(std::uint32_t ms) override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
 
  private:
-  std::function<void()> process_messages_;
+  MessageLoop loop_;
 };
 
 }  // namespace vimbrel::win32
