@@ -286,15 +286,12 @@ HRESULT BrowserFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
   if (!out) return E_POINTER;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
-  // One object per process, and none from a process without its frame: the
-  // object's members work on the frame.
-  if (created_ || !browser_.HasFrame()) return CO_E_SERVER_STOPPING;
+  // One object at a time, and none without a frame: the object's members
+  // work on the frame.
+  if (!browser_.ReadyForObject()) return CO_E_SERVER_STOPPING;
   auto* object = new BrowserObject(browser_);
   const HRESULT status = object->QueryInterface(iid, out);
-  if (SUCCEEDED(status)) {
-    created_ = true;
-    browser_.ObjectCreated(object);
-  }
+  if (SUCCEEDED(status)) browser_.ObjectCreated(object);
   object->Release();
   return status;
 }

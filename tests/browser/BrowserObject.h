@@ -8,7 +8,8 @@
 namespace vimbrel::testbrowser {
 
 // Hands out the process's one browser object, then refuses: each client that
-// creates a browser gets a process of its own, as with the real browser.
+// creates a browser gets a process of its own. Where one process serves them
+// all, it hands out one object after another.
 class BrowserFactory final : public IClassFactory {
  public:
   explicit BrowserFactory(TestBrowser& browser) : browser_(browser) {}
@@ -21,7 +22,6 @@ class BrowserFactory final : public IClassFactory {
 
  private:
   TestBrowser& browser_;
-  bool created_ = false;
 };
 
 }  // namespace vimbrel::testbrowser

@@ -67,9 +67,9 @@ int Serve(HINSTANCE instance) {
   BrowserFactory factory(browser);
   CLSID clsid;
   DWORD cookie = 0;
+  const DWORD use = browser.settings().one_process ? REGCLS_MULTIPLEUSE : REGCLS_SINGLEUSE;
   if (FAILED(CLSIDFromString(kClsid, &clsid)) ||
-      FAILED(
-          CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie))) {
+      FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
     return 1;
   }
   browser.log().Write("offered");

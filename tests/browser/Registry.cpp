@@ -71,6 +71,7 @@ Settings Settings::Read() {
   settings.log_file = key.ReadString(kLogFile).value_or(L"");
   settings.log_times = key.ReadDword(kLogTimes).value_or(0) != 0;
   settings.refuse_close = key.ReadDword(kRefuseClose).value_or(0) != 0;
+  settings.one_process = key.ReadDword(kOneProcess).value_or(0) != 0;
   settings.refuse_close_at = key.ReadString(kRefuseCloseAt).value_or(L"");
   settings.unknown_member = key.ReadString(kUnknownMember).value_or(L"");
   settings.fail_member = key.ReadString(kFailMember).value_or(L"");

@@ -33,6 +33,7 @@ struct Settings {
   std::wstring log_file;
   bool log_times = false;
   bool refuse_close = false;
+  bool one_process = false;
   std::wstring refuse_close_at;
   std::wstring unknown_member;
   std::wstring fail_member;

@@ -14,8 +14,8 @@ constexpr UINT kIdleTimeoutMs = 60000;
 // How long a process whose frame "Quit" closed waits at most for its client
 // to let go of the object.
 constexpr UINT kQuitLingerMs = 10000;
-
-void CALLBACK EndProcessLoop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+// How long a process that serves every client waits for the next one.
+constexpr UINT kOneProcessLingerMs = 3000;
 
 }  // namespace
 
@@ -84,7 +84,9 @@ bool TestBrowser::CreateFrame() {
   frame_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
   frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   frame_class.lpszClassName = kFrameClass;
-  if (!RegisterClassExW(&frame_class)) return false;
+  if (!RegisterClassExW(&frame_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  quit_requested_ = system_close_ = closed_by_quit_ = false;
+  focus_to_restore_ = nullptr;
   frame_ =
       CreateWindowExW(0, kFrameClass, L"Vimbrel test browser", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                       CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance_, this);
@@ -103,9 +105,25 @@ bool TestBrowser::CreateFrame() {
   return true;
 }
 
+bool TestBrowser::ReadyForObject() {
+  if (object_) return false;
+  if (frame_) return !object_seen_;
+  if (!settings_.one_process || !CreateFrame()) return false;
+  object_seen_ = false;
+  if (end_timer_) KillTimer(nullptr, end_timer_);
+  end_timer_ = 0;
+  return true;
+}
+
 void TestBrowser::Run() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && !message.hwnd && message.wParam == end_timer_) {
+      KillTimer(nullptr, end_timer_);
+      end_timer_ = 0;
+      if (!frame_) PostQuitMessage(0);
+      continue;
+    }
     if (HandleKey(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -125,7 +143,7 @@ void TestBrowser::ObjectReleased() {
   // left to do once its last client has gone; a shown one stays until its
   // window is closed.
   if (!frame_) {
-    PostQuitMessage(0);
+    EndProcess();
     return;
   }
   if (!IsWindowVisible(frame_)) {
@@ -295,7 +313,7 @@ void TestBrowser::FrameDestroyed() {
     // Wine sends the answer to "Quit" from another thread once the call has
     // returned, and it is lost if the process ends first: the process ends
     // once its client, answered, lets go of the object.
-    SetTimer(nullptr, 0, kQuitLingerMs, EndProcessLoop);
+    EndProcessIn(kQuitLingerMs);
     return;
   }
   // Clients of a browser whose window has gone get the disconnection at their
@@ -305,7 +323,20 @@ void TestBrowser::FrameDestroyed() {
     CoDisconnectObject(object, 0);
     object->Release();
   }
-  PostQuitMessage(0);
+  EndProcess();
+}
+
+void TestBrowser::EndProcess() {
+  if (settings_.one_process) {
+    EndProcessIn(kOneProcessLingerMs);
+  } else {
+    PostQuitMessage(0);
+  }
+}
+
+void TestBrowser::EndProcessIn(UINT ms) {
+  if (end_timer_) KillTimer(nullptr, end_timer_);
+  end_timer_ = SetTimer(nullptr, 0, ms, nullptr);
 }
 
 }  // namespace vimbrel::testbrowser

@@ -43,6 +43,10 @@ class TestBrowser {
   // Creates the hidden frame; false when the window system refuses.
   bool CreateFrame();
   bool HasFrame() const { return frame_ != nullptr; }
+  // Whether a client may have an object now: the process's first, or, when
+  // one process serves them all, the next once the last one has gone (with a
+  // frame of its own, made here).
+  bool ReadyForObject();
   HWND Frame() const { return frame_; }
   // Runs the message loop until the frame has gone.
   void Run();
@@ -67,6 +71,11 @@ class TestBrowser {
   int FocusedLink() const;
   void Close();
   void FrameDestroyed();
+  // Nothing is left to serve: the process ends, at once or, when it serves
+  // every client, unless another object is asked for within a few seconds.
+  void EndProcess();
+  // Ends the process after `ms` unless another object is asked for first.
+  void EndProcessIn(UINT ms);
 
   HINSTANCE instance_;
   Settings settings_;
@@ -80,6 +89,7 @@ class TestBrowser {
   bool quit_requested_ = false;
   bool system_close_ = false;
   bool closed_by_quit_ = false;
+  UINT_PTR end_timer_ = 0;  // a thread timer, while the process waits to end
 };
 
 }  // namespace vimbrel::testbrowser

@@ -130,9 +130,14 @@ TEST_F(TourTest, StartedWithTourEveryRowEndsByItselfAndTheLogSaysHow) {
 // Started with /tour, a browser that stops answering in the middle of a call
 // holds the tour for the page display time and a minute, no longer: the log
 // says so, the program ends with 1, and the browser that its tour started
-// goes with it. The desktop is free for the next /tour.
-TEST_F(TourTest, StartedWithTourABrowserThatStopsAnsweringEndsTheProgramAndItsBrowser) {
+// goes with it. The desktop is free for the next /tour, also where one
+// browser process serves every client, as Internet Explorer's does, whose
+// class stays offered for a moment after the process has been ended.
+class TourHangTest : public BrowserTourTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TourHangTest, StartedWithTourABrowserThatStopsAnsweringEndsTheProgramAndItsBrowser) {
   folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n2,page2.htm,0,1\r\n"));
+  SetBrowserSetting(browser::kOneProcess, GetParam() ? 1u : 0u);
   SetBrowserSetting(browser::kHangMember, std::wstring(L"Navigate"));
   const auto started = std::chrono::steady_clock::now();
   Start(std::nullopt, L"/tour /wait=3");
@@ -168,6 +173,10 @@ TEST_F(TourTest, StartedWithTourABrowserThatStopsAnsweringEndsTheProgramAndItsBr
                                       Sjis("2\tpage2.htm\t送信\tShift+TAB×1 Enter"),
                                       Sjis("巡回終了\t完了\t2/2行送信\t終了コード 0")}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Tour, TourHangTest, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "OneProcessForAll" : "ProcessPerObject");
+});
 
 // Started with /tour, a list file that was not read whole, or a page display
 // time that the tour cannot use, tours nothing: no box, a line in the log,
