@@ -67,6 +67,17 @@ TEXTS = [
     ("kLogTabs", "TAB×%d Enter"),
     ("kLogReverseTabs", "Shift+TAB×%d Enter"),
     ("kLogEnter", "Enter"),
+    # The tour log: what had the focus when Enter was pressed, and the row's
+    # windows afterwards
+    ("kFocusLink", "リンク「%s」"),
+    ("kFocusButton", "ボタン「%s」"),
+    ("kFocusTextField", "入力欄「%s」"),
+    ("kFocusOther", "要素「%s」"),
+    ("kFocusPage", "(ページ)"),
+    ("kFocusOutsidePage", "(ページの外)"),
+    ("kFocusUnknown", "(不明)"),
+    ("kEllipsis", "…"),
+    ("kLogNoWindows", "(なし)"),
     # The tour log: how a tour ended
     ("kLogFinished", "完了"),
     ("kLogHalted", "停止"),

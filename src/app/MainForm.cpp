@@ -17,7 +17,8 @@ namespace vimbrel {
 
 namespace {
 constexpr char kBrowserSetting[] = "Browser";
-}
+constexpr char kReadPagesSetting[] = "ReadPages";
+}  // namespace
 
 MainForm::MainForm(const FormServices& services, const FormControls& controls,
                    const StartOptions& options)
@@ -37,6 +38,7 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       started_with_tour_(options.unattended_tour),
       log_(services.files, services.clock, ListFile()),
       settings_(services.files, ListFile()),
+      page_view_(services.page_reader, services.desktop, services.clock),
       watch_(services.clock) {}
 
 MainForm::~MainForm() { StopWatchdog(); }
@@ -149,6 +151,13 @@ void MainForm::UseBrowser(const BrowserChoice& choice) {
   browser_ = choice;
 }
 
+TourBrowser& MainForm::ChosenBrowser() {
+  if (started_browser_) return *started_browser_;
+  return internet_explorer_;
+}
+
+bool MainForm::ToursReadPages() const { return settings_.Read(kReadPagesSetting) != "0"; }
+
 void MainForm::ShowBrowserChoice() {
   if (listed_.empty()) {
     for (BrowserChoice::Kind kind : kListedBrowsers) listed_.push_back({kind, {}});
@@ -245,6 +254,8 @@ void MainForm::OnTourRowChanged(std::int32_t row) { Grid.SetMarkedRow(row); }
 void MainForm::OnTourStarted() {
   rows_sent_ = 0;
   every_row_clean_ = true;
+  // Taken afresh at each tour, as the browser is.
+  ChosenBrowser().ReadPages(ToursReadPages() ? &page_view_ : nullptr);
   log_.TourStarted(BrowserName(), PageSecondsText(), DataRows());
 }
 

@@ -17,6 +17,7 @@
 #include "platform/Desktop.h"
 #include "platform/DesktopLock.h"
 #include "platform/Files.h"
+#include "platform/PageReader.h"
 #include "platform/TaskScheduler.h"
 #include "platform/Timers.h"
 #include "platform/Ui.h"
@@ -43,6 +44,7 @@ struct FormServices {
   DesktopLock& lock;
   Watchdog& watchdog;  // for the tour that /tour starts
   TaskScheduler& scheduler;
+  PageReader& page_reader;
 };
 
 // The main window and the controls of it that its handlers read or write.
@@ -126,6 +128,10 @@ class MainForm final : private TourObserver {
   // What the settings file says, or the default.
   BrowserChoice SavedBrowser() const;
   void UseBrowser(const BrowserChoice& choice);
+  TourBrowser& ChosenBrowser();
+  // Whether tours read the pages: on unless the settings file says
+  // ReadPages=0.
+  bool ToursReadPages() const;
   // The drop-down's items, each browser marked when Windows does not
   // register it, and the chosen one selected.
   void ShowBrowserChoice();
@@ -156,6 +162,7 @@ class MainForm final : private TourObserver {
   // What each item of the drop-down stands for. A program's path that was
   // chosen stays listed after another pick, so that it can be picked again.
   std::vector<BrowserChoice> listed_;
+  PageView page_view_;
   TourWatch watch_;                        // the tour that /tour started, for the watchdog
   bool unattended_tour_ = false;           // the running tour is the one /tour started
   ListLoad list_load_ = ListLoad::Failed;  // how the latest load went

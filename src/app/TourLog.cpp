@@ -8,6 +8,7 @@
 #include "list/ListFile.h"
 #include "platform/Cp932.h"
 #include "platform/Texts.h"
+#include "tour/PageFocus.h"
 
 namespace vimbrel {
 
@@ -110,7 +111,12 @@ void TourLog::TourStarted(std::string_view browser, std::string_view seconds, in
 
 void TourLog::RowEnded(const RowEnd& row) {
   const std::string number = std::to_string(row.row);
-  Write({number, row.address, OutcomeText(row.outcome), DetailText(row)});
+  if (row.outcome == RowOutcome::Sent) {
+    Write({number, row.address, OutcomeText(row.outcome), DetailText(row),
+           FocusText(row.keys.focus), WindowCaptionsText(row.captions)});
+  } else {
+    Write({number, row.address, OutcomeText(row.outcome), DetailText(row)});
+  }
   if (row.left_open) Write({number, row.address, texts::kLogLeftOpen, *row.left_open});
 }
 

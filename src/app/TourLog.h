@@ -29,7 +29,9 @@ class TourLog {
   // A log over 1 MiB first becomes "<name>.old.log", replacing an older one.
   // `browser` and `seconds` as the user named them.
   void TourStarted(std::string_view browser, std::string_view seconds, int data_rows);
-  // The row's line, and a line for a window it left open.
+  // The row's line (a sent row's ends with what had the focus when Enter was
+  // pressed and the captions of its windows afterwards), and a line for a
+  // window it left open.
   void RowEnded(const RowEnd& row);
   // `exit_code`: the program's, when the tour was the one that /tour started.
   void TourEnded(TourEnd how, int rows_sent, int data_rows, std::optional<int> exit_code);

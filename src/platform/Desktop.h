@@ -50,8 +50,9 @@ class Desktop {
   // would, until it is empty.
   virtual void ProcessMessages() = 0;
   // Waits `ms` milliseconds, handling the program's messages as they come, as
-  // the main loop would; returns early once the program is told to end.
-  virtual void WaitProcessingMessages(std::uint32_t ms) = 0;
+  // the main loop would. False, at once, once the program has been told to
+  // end: what the caller was about to do is no longer wanted.
+  virtual bool WaitProcessingMessages(std::uint32_t ms) = 0;
   // One key event into the system's input stream (scan code 0, no extra info).
   virtual void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) = 0;
 };

@@ -109,6 +109,24 @@ inline constexpr char kLogTabs[] = "TAB\x81~%d Enter";
 inline constexpr char kLogReverseTabs[] = "Shift+TAB\x81~%d Enter";
 // Enter
 inline constexpr char kLogEnter[] = "Enter";
+// リンク「%s」
+inline constexpr char kFocusLink[] = "\x83\x8A\x83\x93\x83N\x81u%s\x81v";
+// ボタン「%s」
+inline constexpr char kFocusButton[] = "\x83{\x83^\x83\x93\x81u%s\x81v";
+// 入力欄「%s」
+inline constexpr char kFocusTextField[] = "\x93\xFC\x97\xCD\x97\x93\x81u%s\x81v";
+// 要素「%s」
+inline constexpr char kFocusOther[] = "\x97v\x91" "f\x81u%s\x81v";
+// (ページ)
+inline constexpr char kFocusPage[] = "(\x83y\x81[\x83W)";
+// (ページの外)
+inline constexpr char kFocusOutsidePage[] = "(\x83y\x81[\x83W\x82\xCC\x8AO)";
+// (不明)
+inline constexpr char kFocusUnknown[] = "(\x95s\x96\xBE)";
+// …
+inline constexpr char kEllipsis[] = "\x81" "c";
+// (なし)
+inline constexpr char kLogNoWindows[] = "(\x82\xC8\x82\xB5)";
 // 完了
 inline constexpr char kLogFinished[] = "\x8A\xAE\x97\xB9";
 // 停止

@@ -21,9 +21,19 @@ bool InternetExplorerFrames::IsFrame(WindowHandle window) {
   return desktop_.HasClass(window, kFrameClass);
 }
 
+std::vector<WindowHandle> InternetExplorerFrames::OpenFrames() {
+  std::vector<WindowHandle> open;
+  for (const TopLevelWindow& window : desktop_.TopLevelWindows(kFrameClass)) {
+    if (window.visible) open.push_back(window.handle);
+  }
+  return open;
+}
+
 bool BrowserWindow::BringBrowserToFront() {
   WindowHandle frame = frames_.FindFrame();
   if (frame == 0) return false;
+  // At once, so that the page has filled in what it tells by the keys.
+  if (page_) page_->SwitchOn(frame, family_);
   desktop_.SetForegroundWindow(frame);
   desktop_.ProcessMessages();
   return true;
@@ -36,15 +46,40 @@ RowKeys BrowserWindow::SendRowKeys(int row) {
     row_keys.reverse_tabs = std::max(0, ReadIntField(grid_.Cell(kReverseTabCountCol, row)));
   }
   if (!BrowserIsForeground()) {
-    const WindowHandle front = desktop_.ForegroundWindow();
-    if (front != 0) row_keys.front_caption = desktop_.Caption(front);
+    HoldBack(row_keys);
     return row_keys;
   }
+  keys_window_ = desktop_.ForegroundWindow();
   for (std::int32_t i = 0; i < row_keys.tabs; ++i) Press(keys::kTab);
   for (std::int32_t i = 0; i < row_keys.reverse_tabs; ++i) PressWith(keys::kShift, keys::kTab);
+  if (page_) {
+    std::optional<PageFocus> focus = page_->SettledFocus(keys_window_, family_);
+    // The program is ending: the page gets nothing more from it.
+    if (!focus) return row_keys;
+    row_keys.focus = std::move(*focus);
+    // The messages handled meanwhile may have brought another window forward.
+    if (!BrowserIsForeground()) {
+      HoldBack(row_keys);
+      return row_keys;
+    }
+  }
   Press(keys::kReturn);
   row_keys.sent = true;
   return row_keys;
+}
+
+void BrowserWindow::HoldBack(RowKeys& row_keys) {
+  const WindowHandle front = desktop_.ForegroundWindow();
+  if (front != 0) row_keys.front_caption = desktop_.Caption(front);
+}
+
+std::vector<std::string> BrowserWindow::FrameCaptions() {
+  std::vector<WindowHandle> frames = frames_.OpenFrames();
+  const auto keys_frame = std::find(frames.begin(), frames.end(), keys_window_);
+  if (keys_frame != frames.end()) std::rotate(frames.begin(), keys_frame, keys_frame + 1);
+  std::vector<std::string> captions;
+  for (WindowHandle frame : frames) captions.push_back(desktop_.Caption(frame));
+  return captions;
 }
 
 bool BrowserWindow::CloseBrowserFrame() {

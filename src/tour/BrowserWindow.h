@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/Desktop.h"
+#include "platform/PageReader.h"
+#include "tour/PageFocus.h"
 
 namespace vimbrel {
 
@@ -16,6 +18,8 @@ class BrowserFrames {
   // A frame to bring to the front or to close; 0 when there is none.
   virtual WindowHandle FindFrame() = 0;
   virtual bool IsFrame(WindowHandle window) = 0;
+  // Every frame that is open, in the order the desktop has them.
+  virtual std::vector<WindowHandle> OpenFrames() = 0;
 
  protected:
   ~BrowserFrames() = default;
@@ -28,6 +32,8 @@ class InternetExplorerFrames final : public BrowserFrames {
   explicit InternetExplorerFrames(Desktop& desktop) : desktop_(desktop) {}
   WindowHandle FindFrame() override;
   bool IsFrame(WindowHandle window) override;
+  // The visible ones.
+  std::vector<WindowHandle> OpenFrames() override;
 
  private:
   Desktop& desktop_;
@@ -42,6 +48,8 @@ struct RowKeys {
   std::int32_t reverse_tabs = 0;  // Shift+TAB presses before Enter
   // Held back: the caption of the window that was in front; empty if none.
   std::string front_caption;
+  // Sent: what had the focus in the page when Enter was pressed.
+  PageFocus focus;
 };
 
 // The browser's frame window and the key presses sent to it.
@@ -49,19 +57,38 @@ class BrowserWindow {
  public:
   // Internet Explorer's frames.
   BrowserWindow(Desktop& desktop, const StringGrid& grid)
-      : desktop_(desktop), grid_(grid), internet_explorer_(desktop), frames_(internet_explorer_) {}
-  BrowserWindow(Desktop& desktop, const StringGrid& grid, BrowserFrames& frames)
-      : desktop_(desktop), grid_(grid), internet_explorer_(desktop), frames_(frames) {}
+      : desktop_(desktop),
+        grid_(grid),
+        internet_explorer_(desktop),
+        frames_(internet_explorer_),
+        family_(BrowserFamily::InternetExplorer) {}
+  BrowserWindow(Desktop& desktop, const StringGrid& grid, BrowserFrames& frames,
+                BrowserFamily family)
+      : desktop_(desktop),
+        grid_(grid),
+        internet_explorer_(desktop),
+        frames_(frames),
+        family_(family) {}
   BrowserWindow(const BrowserWindow&) = delete;
   BrowserWindow& operator=(const BrowserWindow&) = delete;
+
+  // The frames' pages are read through `page` from now on (their reading
+  // switched on as a frame is found, the focus read before Enter); none
+  // reads nothing.
+  void ReadPages(PageView* page) { page_ = page; }
 
   // Finds a frame and makes it the foreground window, then handles the
   // program's waiting messages. Whether a frame was found.
   bool BringBrowserToFront();
   // TAB pressed as often as the row's TAB count says, or else Shift+TAB as
   // often as its reverse TAB count says, then Enter. Raises EConvertError for
-  // a count that is not a number, before any key is sent.
+  // a count that is not a number, before any key is sent. While pages are
+  // read, Enter waits until the page has taken the keys before it, and goes
+  // only while a frame is still in front.
   RowKeys SendRowKeys(int row);
+  // The captions of the open frames, the one that got the last keys first;
+  // touching none.
+  std::vector<std::string> FrameCaptions();
   // Brings a frame to the front and closes it with Alt+F4. Whether one was
   // found.
   bool CloseBrowserFrame();
@@ -76,10 +103,16 @@ class BrowserWindow {
   void Press(std::uint8_t key);
   void PressWith(std::uint8_t modifier, std::uint8_t key);
 
+  // Held back: the window in front, and its caption.
+  void HoldBack(RowKeys& row_keys);
+
   Desktop& desktop_;
   const StringGrid& grid_;
   InternetExplorerFrames internet_explorer_;
   BrowserFrames& frames_;
+  BrowserFamily family_;
+  PageView* page_ = nullptr;
+  WindowHandle keys_window_ = 0;  // the frame that got the last keys
 };
 
 }  // namespace vimbrel

@@ -32,7 +32,8 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
         programs_(programs),
         browser_(std::move(browser)),
         firefox_(IsFirefox(browser_)),
-        window_(desktop, grid, *this) {}
+        window_(desktop, grid, *this, firefox_ ? BrowserFamily::Firefox : BrowserFamily::Chromium) {
+  }
 
   // A browser of the Chromium family: `"<program>" --new-window -- "<url>"`,
   // or only --new-window when `url` is empty. The address comes after "--",
@@ -49,6 +50,8 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
   RowKeys SendRowKeys(int row) override { return window_.SendRowKeys(row); }
   bool CloseBrowserFrame() override { return window_.CloseBrowserFrame(); }
   std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
+  void ReadPages(PageView* page) override { window_.ReadPages(page); }
+  std::vector<std::string> WindowCaptions() override { return window_.FrameCaptions(); }
 
  private:
   // The program to start, looked up afresh for every row.
@@ -59,6 +62,7 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
   std::vector<WindowHandle> RowWindows();
   WindowHandle FindFrame() override;
   bool IsFrame(WindowHandle window) override;
+  std::vector<WindowHandle> OpenFrames() override { return RowWindows(); }
 
   Desktop& desktop_;
   BrowserPrograms& programs_;

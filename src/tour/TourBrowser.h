@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tour/BrowserSession.h"
 #include "tour/BrowserWindow.h"
@@ -27,6 +28,12 @@ class TourBrowser {
   // The caption of a window that is still open, touching none; none when
   // every window has closed.
   virtual std::optional<std::string> WindowLeftOpen() = 0;
+  // The pages of the row's windows are read through `page` from now on; none
+  // reads nothing.
+  virtual void ReadPages(PageView* page) = 0;
+  // The captions of the row's windows, the one that got the keys first;
+  // touching none.
+  virtual std::vector<std::string> WindowCaptions() = 0;
 };
 
 // Internet Explorer through its automation object, and its "IEFrame" windows.
@@ -40,6 +47,8 @@ class InternetExplorer final : public TourBrowser {
   RowKeys SendRowKeys(int row) override { return window_.SendRowKeys(row); }
   bool CloseBrowserFrame() override { return window_.CloseBrowserFrame(); }
   std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
+  void ReadPages(PageView* page) override { window_.ReadPages(page); }
+  std::vector<std::string> WindowCaptions() override { return window_.FrameCaptions(); }
 
  private:
   BrowserSession& session_;

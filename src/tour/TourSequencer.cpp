@@ -189,6 +189,7 @@ void TourSequencer::DisplayWaitElapsed() {
   ChainStep step(*this);
   DisplayWaitTimer.SetEnabled(false);
   Guarded([this] {
+    RowState().end.captions = Browser()->WindowCaptions();
     QuitRowBrowser();
     Arm(CloseWaitTimer, kStepInterval);
   });

@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Timer.h"
 #include "tour/BrowserWindow.h"
@@ -35,6 +36,9 @@ struct RowEnd {
   // The caption of a window that was still open when the wait for the
   // windows to close gave up.
   std::optional<std::string> left_open;
+  // The captions of the row's windows once the page display time after its
+  // keys was over, the one that got the keys first.
+  std::vector<std::string> captions;
 };
 
 // How a tour ended.

@@ -70,9 +70,11 @@ void FakeDesktop::ProcessMessages() {
   if (on_process_messages) on_process_messages();
 }
 
-void FakeDesktop::WaitProcessingMessages(std::uint32_t ms) {
+bool FakeDesktop::WaitProcessingMessages(std::uint32_t ms) {
   log.push_back("wait " + std::to_string(ms));
+  if (program_ending) return false;
   if (on_wait) on_wait(ms);
+  return !program_ending;
 }
 
 void FakeDesktop::KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) {

@@ -41,6 +41,7 @@ class FakeDesktop final : public Desktop {
   std::vector<std::string> log;
   std::function<void()> on_process_messages;
   std::function<void(std::uint32_t ms)> on_wait;
+  bool program_ending = false;  // every wait returns false at once
 
   WindowHandle AddWindow(const std::string& class_name, bool stays_open = false);
   WindowHandle AddWindow(Window window);  // its handle is given here
@@ -54,7 +55,7 @@ class FakeDesktop final : public Desktop {
   std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
-  void WaitProcessingMessages(std::uint32_t ms) override;
+  bool WaitProcessingMessages(std::uint32_t ms) override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
 
  private:

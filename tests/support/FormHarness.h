@@ -10,6 +10,7 @@
 #include "support/FakeBrowserPrograms.h"
 #include "support/FakeDesktop.h"
 #include "support/FakeFiles.h"
+#include "support/FakePageReader.h"
 #include "support/FakeTaskScheduler.h"
 #include "support/FakeTimers.h"
 #include "support/FakeUi.h"
@@ -23,6 +24,8 @@ class FormHarness {
  public:
   explicit FormHarness(const StartOptions& options = {}) : form(Services(), Controls(), options) {
     timers.on_error = [this](const std::exception& error) { ShowErrorBox(boxes, error); };
+    // The program's messages meanwhile: the timers tick on.
+    desktop.on_wait = [this](std::uint32_t ms) { timers.Advance(ms); };
   }
 
   void Dispatch(const std::function<void()>& handler) {
@@ -57,6 +60,7 @@ class FormHarness {
   FakeDesktopLock lock;
   FakeWatchdog watchdog;
   FakeTaskScheduler scheduler;
+  FakePageReader page_reader;
   FakeWindow window;
   FakeButton tour_button{texts::kTourIdle};
   FakeTextField page_time_field{"6"};
@@ -66,7 +70,8 @@ class FormHarness {
 
  private:
   FormServices Services() {
-    return {files, timers, desktop, automation, boxes, programs, clock, lock, watchdog, scheduler};
+    return {files, timers, desktop,  automation, boxes,      programs,
+            clock, lock,   watchdog, scheduler,  page_reader};
   }
   FormControls Controls() {
     return {window, tour_button, page_time_field, browser_list, daily_tour_button};

@@ -8,6 +8,8 @@
 #include "list/StringGrid.h"
 #include "platform/Exception.h"
 #include "support/FakeDesktop.h"
+#include "support/FakePageReader.h"
+#include "support/FakeTimers.h"
 
 namespace vimbrel {
 namespace {
@@ -105,6 +107,53 @@ TEST_F(BrowserWindowTest, SendsNoKeysUnlessABrowserFrameHasTheForeground) {
   desktop.foreground = desktop.windows[0].handle;
   window.SendRowKeys(7);
   EXPECT_EQ(desktop.key_events, Presses(0, 0));
+}
+
+// Read pages: the reading is switched on as the frame is found, Enter waits
+// for the focus to settle after the TABs and goes only while a frame is still
+// in front; the frames' captions come with the one that got the keys first.
+TEST_F(BrowserWindowTest, ReadsThePageBeforeEnterAndTheCaptionsAfter) {
+  testing::FakeTimers timers;
+  testing::FakeClock clock(timers);
+  testing::FakePageReader reader;
+  PageView page(reader, desktop, clock);
+  window.ReadPages(&page);
+  grid.SetCell(2, 1, "2");
+  const WindowHandle hidden = desktop.AddWindow({0, "IEFrame", false, false, false, "hidden"});
+  const WindowHandle frame = desktop.AddWindow({0, "IEFrame", false, true, false, "row"});
+  desktop.AddWindow({0, "IEFrame", false, true, false, "other"});
+  ASSERT_TRUE(window.BringBrowserToFront());
+  EXPECT_EQ(reader.log, Log{"on " + std::to_string(hidden) + " InternetExplorer"});
+
+  reader.focus = [](WindowHandle) {
+    FocusFacts facts;
+    facts.where = FocusFacts::Where::Page;
+    return facts;
+  };
+  desktop.foreground = frame;
+  const RowKeys sent = window.SendRowKeys(1);
+  EXPECT_TRUE(sent.sent);
+  EXPECT_EQ(sent.focus.kind, PageFocus::Kind::Page);
+  EXPECT_EQ(desktop.key_events, Presses(2, 0));
+  EXPECT_EQ(window.FrameCaptions(), (Log{"row", "other"}));
+
+  // The user's editor came to the front while the page was read.
+  const WindowHandle editor = desktop.AddWindow({0, "Notepad", false, true, false, "memo"});
+  desktop.on_wait = [&](std::uint32_t) { desktop.foreground = editor; };
+  desktop.foreground = frame;
+  desktop.key_events.clear();
+  const RowKeys held_back = window.SendRowKeys(1);
+  EXPECT_FALSE(held_back.sent);
+  EXPECT_EQ(held_back.front_caption, "memo");
+  const Events tabs = Presses(2, 0);
+  EXPECT_EQ(desktop.key_events, Events(tabs.begin(), tabs.end() - 2));
+
+  // The program ends while it is read: no Enter.
+  desktop.program_ending = true;
+  desktop.foreground = frame;
+  desktop.key_events.clear();
+  EXPECT_FALSE(window.SendRowKeys(1).sent);
+  EXPECT_EQ(desktop.key_events, Events(tabs.begin(), tabs.end() - 2));
 }
 
 TEST_F(BrowserWindowTest, BringsAFrameToTheFrontThenHandlesWaitingMessages) {

@@ -281,5 +281,33 @@ TEST(MainForm, APickedBrowserIsKeptAndToursFromThenOn) {
   EXPECT_EQ(h.form.Tour.Idle(), true);
 }
 
+// Tours read the pages unless the settings file says ReadPages=0, taken at
+// each tour's start; the file is only read for it.
+TEST(MainForm, ToursReadThePagesUnlessTheSettingsSayNot) {
+  const struct {
+    std::string settings;
+    bool reads;
+  } cases[] = {
+      {"", true},
+      {"[Vimbrel]\r\nReadPages=0\r\n", false},
+      {"[Vimbrel]\r\nreadpages = \"0\"\r\nBrowser=ie\r\n", false},
+      {"[Vimbrel]\r\nReadPages=1\r\n", true},
+      {"[Vimbrel]\r\nReadPages=off\r\n", true},
+      {"[Other]\r\nReadPages=0\r\n", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.settings);
+    FormHarness h;
+    const Path ini = u"C:\\Tools\\app.ini";
+    if (!c.settings.empty()) h.files.Put(ini, c.settings);
+    h.Create();
+    h.desktop.AddWindow("IEFrame");
+    h.Click(&MainForm::TourClick);
+    h.timers.Advance(7000);  // the row's frame is found
+    EXPECT_EQ(h.page_reader.log.empty(), !c.reads);
+    EXPECT_EQ(h.files.Exists(ini) ? h.files.Bytes(ini) : "", c.settings);
+  }
+}
+
 }  // namespace
 }  // namespace vimbrel

@@ -803,22 +803,38 @@ TEST(TourSequencer, AnUnattendedTourEndsEveryRowInBoundedTimeAndLogsIt) {
     if (call == "call Navigate 'e.htm'") rig.h.desktop.refuse_foreground = false;
   };
   rig.opens_window_that_stays = "e.htm";
+  // a.htm tells its focused link, whose name comes back empty at the first
+  // read, as Firefox's can; the others do not tell.
+  int reads = 0;
+  rig.h.page_reader.focus = [&](WindowHandle) {
+    FocusFacts facts;
+    if (rig.Navigations().back() != "call Navigate 'a.htm'") return facts;
+    facts.where = FocusFacts::Where::Element;
+    facts.element.role = accessible::kRoleLink;
+    if (++reads > 1)
+      facts.element = {accessible::kRoleLink, 0, Sjis("ポイントを\r\n 獲得"), "a.htm#get"};
+    return facts;
+  };
   rig.StartUnattended();
   rig.RunToEnd();
 
-  EXPECT_EQ(rig.LogLines(),
-            (std::vector<std::string>{
-                Sjis("2026-12-09 06:00:00\t巡回開始\tInternet Explorer\t3秒\t5行"),
-                Sjis("2026-12-09 06:00:07\t1\ta.htm\t送信\tTAB×2 Enter"),
-                Sjis("2026-12-09 06:00:12\t2\tb.htm\tエラー\t'01x' は整数ではありません."),
-                // Three searches, 3 seconds apart.
-                Sjis("2026-12-09 06:00:22\t3\tc.htm\t未検出\t"),
-                Sjis("2026-12-09 06:00:29\t4\td.htm\t保留\tmemo.txt - Notepad"),
-                // The wait for the windows to close gives up after 10 seconds.
-                Sjis("2026-12-09 06:00:46\t5\te.htm\t送信\tEnter"),
-                Sjis("2026-12-09 06:00:46\t5\te.htm\t未終了\tこのサイトを離れますか?"),
-                Sjis("2026-12-09 06:00:47\t巡回終了\t完了\t2/5行送信\t終了コード 1"),
-            }));
+  EXPECT_EQ(reads, 3);
+  EXPECT_EQ(
+      rig.LogLines(),
+      (std::vector<std::string>{
+          Sjis("2026-12-09 06:00:00\t巡回開始\tInternet Explorer\t3秒\t5行"),
+          Sjis("2026-12-09 06:00:07\t1\ta.htm\t送信\tTAB×2 Enter\tリンク「ポイントを 獲得」 "
+               "a.htm#get\tpage"),
+          Sjis("2026-12-09 06:00:12\t2\tb.htm\tエラー\t'01x' は整数ではありません."),
+          // Three searches, 3 seconds apart.
+          Sjis("2026-12-09 06:00:22\t3\tc.htm\t未検出\t"),
+          Sjis("2026-12-09 06:00:29\t4\td.htm\t保留\tmemo.txt - Notepad"),
+          // The wait for the windows to close gives up after 10 seconds.
+          Sjis(
+              "2026-12-09 06:00:46\t5\te.htm\t送信\tEnter\t(不明)\tpage / このサイトを離れますか?"),
+          Sjis("2026-12-09 06:00:46\t5\te.htm\t未終了\tこのサイトを離れますか?"),
+          Sjis("2026-12-09 06:00:47\t巡回終了\t完了\t2/5行送信\t終了コード 1"),
+      }));
   EXPECT_EQ(rig.Count("call Quit"), 5u);
   EXPECT_TRUE(rig.h.boxes.boxes.empty());
   EXPECT_EQ(rig.h.window.close_requests, 1);

@@ -120,12 +120,13 @@ void Application::ProcessMessages() {
   }
 }
 
-void Application::ProcessMessagesFor(DWORD ms) {
+bool Application::ProcessMessagesFor(DWORD ms) {
   const DWORD start = GetTickCount();
   for (;;) {
     ProcessMessages();
     const DWORD waited = GetTickCount() - start;
-    if (terminated_ || waited >= ms) return;
+    if (terminated_) return false;
+    if (waited >= ms) return true;
     MsgWaitForMultipleObjectsEx(0, nullptr, ms - waited, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }

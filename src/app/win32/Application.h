@@ -37,9 +37,9 @@ class Application {
   // Handles every message waiting in the queue, then returns. A quit request
   // met here ends the loop once control is back in Run.
   void ProcessMessages();
-  // Handles messages as they come for `ms` milliseconds, or until a quit
-  // request is met.
-  void ProcessMessagesFor(DWORD ms);
+  // Handles messages as they come for `ms` milliseconds; false, at once, once
+  // a quit request has been met.
+  bool ProcessMessagesFor(DWORD ms);
   void Terminate();
   // The taskbar entry and the main window go to an icon together, and come
   // back together.

@@ -72,7 +72,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32Timers timers(application.Errors());
     Win32Desktop desktop(
         {[&application] { application.ProcessMessages(); },
-         [&application](std::uint32_t ms) { application.ProcessMessagesFor(ms); }});
+         [&application](std::uint32_t ms) { return application.ProcessMessagesFor(ms); }});
     Win32Automation automation;
     Win32BrowserPrograms programs;
     Win32Clock clock;

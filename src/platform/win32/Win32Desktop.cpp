@@ -75,12 +75,10 @@ void Win32Desktop::ProcessMessages() {
   if (loop_.process) loop_.process();
 }
 
-void Win32Desktop::WaitProcessingMessages(std::uint32_t ms) {
-  if (loop_.process_for) {
-    loop_.process_for(ms);
-  } else {
-    Sleep(ms);
-  }
+bool Win32Desktop::WaitProcessingMessages(std::uint32_t ms) {
+  if (loop_.process_for) return loop_.process_for(ms);
+  Sleep(ms);
+  return true;
 }
 
 void Win32Desktop::KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) {

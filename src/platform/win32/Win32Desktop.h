@@ -11,8 +11,9 @@ namespace vimbrel::win32 {
 class Win32Desktop final : public Desktop {
  public:
   struct MessageLoop {
-    std::function<void()> process;                      // what is waiting
-    std::function<void(std::uint32_t ms)> process_for;  // what comes for a while
+    std::function<void()> process;  // what is waiting
+    // What comes for a while; false once the program is told to end.
+    std::function<bool(std::uint32_t ms)> process_for;
   };
   explicit Win32Desktop(MessageLoop loop) : loop_(std::move(loop)) {}
 
@@ -24,7 +25,7 @@ class Win32Desktop final : public Desktop {
   std::string Caption(WindowHandle window) override;
   void RequestClose(WindowHandle window) override;
   void ProcessMessages() override;
-  void WaitProcessingMessages(std::uint32_t ms) override;
+  bool WaitProcessingMessages(std::uint32_t ms) override;
   void KeyEvent(std::uint8_t virtual_key, std::uint32_t flags) override;
 
  private:
