@@ -291,9 +291,26 @@ HRESULT BrowserFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
   if (!browser_.ReadyForObject()) return CO_E_SERVER_STOPPING;
   auto* object = new BrowserObject(browser_);
   const HRESULT status = object->QueryInterface(iid, out);
-  if (SUCCEEDED(status)) browser_.ObjectCreated(object);
+  if (SUCCEEDED(status)) {
+    browser_.ObjectCreated(object);
+    if (browser_.settings().one_process) Offer();
+  }
   object->Release();
   return status;
+}
+
+bool BrowserFactory::Offer() {
+  CLSID clsid;
+  // The offer that was just used up is gone by itself.
+  cookie_ = 0;
+  return SUCCEEDED(CLSIDFromString(kClsid, &clsid)) &&
+         SUCCEEDED(
+             CoRegisterClassObject(clsid, this, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie_));
+}
+
+void BrowserFactory::Withdraw() {
+  if (cookie_ != 0) CoRevokeClassObject(cookie_);
+  cookie_ = 0;
 }
 
 }  // namespace vimbrel::testbrowser

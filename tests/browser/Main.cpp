@@ -65,17 +65,11 @@ int Serve(HINSTANCE instance) {
   // waits only for the process to start. Its calls reach this apartment only
   // through the message loop, which runs once the frame is there.
   BrowserFactory factory(browser);
-  CLSID clsid;
-  DWORD cookie = 0;
-  const DWORD use = browser.settings().one_process ? REGCLS_MULTIPLEUSE : REGCLS_SINGLEUSE;
-  if (FAILED(CLSIDFromString(kClsid, &clsid)) ||
-      FAILED(CoRegisterClassObject(clsid, &factory, CLSCTX_LOCAL_SERVER, use, &cookie))) {
-    return 1;
-  }
+  if (!factory.Offer()) return 1;
   browser.log().Write("offered");
   const bool framed = browser.CreateFrame();
   if (framed) browser.Run();
-  CoRevokeClassObject(cookie);
+  factory.Withdraw();
   browser.log().Write("exit");
   return framed ? 0 : 1;
 }

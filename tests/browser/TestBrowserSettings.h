@@ -37,11 +37,12 @@ inline constexpr wchar_t kFailDescription[] = L"FailDescription";
 // answering: the process does nothing more until it is ended.
 inline constexpr wchar_t kHangMember[] = L"HangMember";
 // REG_DWORD 1: one process serves the objects of every client, one after the
-// other, as Internet Explorer's does: its class stays offered for the whole
-// life of the process (so that a process that was ended leaves it offered
-// until the system notices), an object asked for after the last one's window
-// has gone gets a window of its own, and the process ends a few seconds
-// after its last window and object have gone.
+// other, as Internet Explorer's does: its class is offered again as each
+// object is taken, for the whole life of the process (so that a process that
+// was ended leaves an offer behind, which the next creation meets), an object
+// asked for after the last one's window has gone gets a window of its own,
+// and the process ends a few seconds after its last window and object have
+// gone.
 inline constexpr wchar_t kOneProcess[] = L"OneProcess";
 // REG_DWORD milliseconds: before the class is offered, and before each call
 // is answered.
