@@ -301,8 +301,9 @@ HRESULT BrowserFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) 
 
 bool BrowserFactory::Offer() {
   CLSID clsid;
-  // The offer that was just used up is gone by itself.
-  cookie_ = 0;
+  // An offer that has been used up still counts as this process's own, and
+  // would make the system refuse another.
+  Withdraw();
   return SUCCEEDED(CLSIDFromString(kClsid, &clsid)) &&
          SUCCEEDED(
              CoRegisterClassObject(clsid, this, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie_));
