@@ -34,6 +34,7 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       page_time_field_(controls.PageTimeField),
       browser_list_(controls.BrowserList),
       daily_tour_button_(controls.DailyTourButton),
+      try_row_button_(controls.TryRowButton),
       browser_switch_(options.browser),
       started_with_tour_(options.unattended_tour),
       log_(services.files, services.clock, ListFile()),
@@ -283,9 +284,22 @@ void MainForm::OnTourEnded(TourEnd how) {
 void MainForm::OnTourIdleChanged(bool idle) {
   browser_list_.SetEnabled(idle);
   daily_tour_button_.SetEnabled(idle);
+  try_row_button_.SetEnabled(idle);
 }
 
 void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }
+
+std::unique_ptr<TryRowForm> MainForm::TryRowClick(std::function<void()> changed) {
+  return std::make_unique<TryRowForm>(
+      TryRowForm::Parts{Grid, ChosenBrowser(), page_view_, services_.desktop, page_time_field_,
+                        ItemNameOf(browser_, services_.files),
+                        [this](int col, int row, const std::string& text) {
+                          Grid.SetCell(col, row, text);
+                          CellEdited(col, row, text);
+                        },
+                        std::move(changed)},
+      Grid.Row());
+}
 
 Path MainForm::ListFile() const { return ListFilePath(services_.files.ProgramPath()); }
 

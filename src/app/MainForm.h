@@ -10,6 +10,7 @@
 #include "app/SettingsFile.h"
 #include "app/StartOptions.h"
 #include "app/TourLog.h"
+#include "app/TryRowForm.h"
 #include "list/StringGrid.h"
 #include "platform/Automation.h"
 #include "platform/BrowserPrograms.h"
@@ -54,6 +55,7 @@ struct FormControls {
   const TextField& PageTimeField;
   ChoiceList& BrowserList;  // ブラウザー
   Button& DailyTourButton;  // 毎日の巡回...
+  Button& TryRowButton;     // 試す...
 };
 
 // The main window's logic: the list, the unsaved-changes flags, the tour and
@@ -102,6 +104,9 @@ class MainForm final : private TourObserver {
   // be kept, the drop-down goes back and the error says why.
   void BrowserPicked(int index);
   void CellEdited(int col, int row, const std::string& value);
+  // 試す...: the dialog's logic for the grid's current row, in the chosen
+  // browser; `changed` tells the dialog that its view changed meanwhile.
+  std::unique_ptr<TryRowForm> TryRowClick(std::function<void()> changed);
 
   StringGrid Grid;
   bool Modified = false;
@@ -152,6 +157,7 @@ class MainForm final : private TourObserver {
   const TextField& page_time_field_;
   ChoiceList& browser_list_;
   Button& daily_tour_button_;
+  Button& try_row_button_;
   const std::optional<Path> browser_switch_;  // for this start only
   const bool started_with_tour_;
   TourLog log_;

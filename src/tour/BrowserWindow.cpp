@@ -39,7 +39,9 @@ bool BrowserWindow::BringBrowserToFront() {
   return true;
 }
 
-RowKeys BrowserWindow::SendRowKeys(int row) {
+RowKeys BrowserWindow::SendRowKeys(int row) { return PressRowKeys(row, true); }
+
+RowKeys BrowserWindow::PressRowKeys(int row, bool enter) {
   RowKeys row_keys;
   row_keys.tabs = std::max(0, ReadIntField(grid_.Cell(kTabCountCol, row)));
   if (row_keys.tabs == 0) {
@@ -58,14 +60,28 @@ RowKeys BrowserWindow::SendRowKeys(int row) {
     if (!focus) return row_keys;
     row_keys.focus = std::move(*focus);
     // The messages handled meanwhile may have brought another window forward.
-    if (!BrowserIsForeground()) {
+    if (enter && !BrowserIsForeground()) {
       HoldBack(row_keys);
       return row_keys;
     }
   }
-  Press(keys::kReturn);
+  if (enter) Press(keys::kReturn);
   row_keys.sent = true;
   return row_keys;
+}
+
+std::optional<PageFocus> BrowserWindow::PressTab() {
+  if (!BrowserIsForeground()) return std::nullopt;
+  keys_window_ = desktop_.ForegroundWindow();
+  Press(keys::kTab);
+  return ReadFocus();
+}
+
+std::optional<PageFocus> BrowserWindow::ReadFocus() {
+  if (!page_) return PageFocus();
+  const WindowHandle frame = BrowserIsForeground() ? desktop_.ForegroundWindow() : frames_.FindFrame();
+  if (frame == 0) return PageFocus();
+  return page_->SettledFocus(frame, family_);
 }
 
 void BrowserWindow::HoldBack(RowKeys& row_keys) {

@@ -86,6 +86,16 @@ class BrowserWindow {
   // read, Enter waits until the page has taken the keys before it, and goes
   // only while a frame is still in front.
   RowKeys SendRowKeys(int row);
+  // As SendRowKeys, with Enter only when `enter` says so.
+  RowKeys PressRowKeys(int row, bool enter);
+  // One TAB, while a frame has the foreground, and what has the focus then
+  // (unknown when pages are not read); none when no frame is in front, or
+  // the program is ending.
+  std::optional<PageFocus> PressTab();
+  // What has the focus in the page of the frame in front, or else of a
+  // frame; unknown when pages are not read or there is no frame. None when
+  // the program is ending.
+  std::optional<PageFocus> ReadFocus();
   // The captions of the open frames, the one that got the last keys first;
   // touching none.
   std::vector<std::string> FrameCaptions();

@@ -43,6 +43,7 @@ void StartedBrowser::OpenBrowser(std::string url) {
     before.push_back(window.handle);
   }
   before_row_ = std::move(before);
+  fixed_.reset();
   programs_.Start(program, arguments);
 }
 
@@ -72,7 +73,9 @@ std::vector<WindowHandle> StartedBrowser::RowWindows() {
   for (const TopLevelWindow& window : desktop_.TopLevelWindows(WindowClass())) {
     const bool was_there =
         std::find(before_row_->begin(), before_row_->end(), window.handle) != before_row_->end();
-    if (!was_there && window.visible && !window.owned && window.has_caption) {
+    const bool fixed_out =
+        fixed_ && std::find(fixed_->begin(), fixed_->end(), window.handle) == fixed_->end();
+    if (!was_there && !fixed_out && window.visible && !window.owned && window.has_caption) {
       row_windows.push_back(window.handle);
     }
   }

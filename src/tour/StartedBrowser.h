@@ -52,6 +52,8 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
   std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
   void ReadPages(PageView* page) override { window_.ReadPages(page); }
   std::vector<std::string> WindowCaptions() override { return window_.FrameCaptions(); }
+  BrowserWindow& Window() override { return window_; }
+  void FixRowWindows() override { fixed_ = RowWindows(); }
 
  private:
   // The program to start, looked up afresh for every row.
@@ -73,6 +75,8 @@ class StartedBrowser final : public TourBrowser, private BrowserFrames {
   // The browser's windows, in any state, when the row started; none before
   // the first row.
   std::optional<std::vector<WindowHandle>> before_row_;
+  // The row's windows as FixRowWindows found them; none until it is called.
+  std::optional<std::vector<WindowHandle>> fixed_;
   BrowserWindow window_;
 };
 

@@ -34,6 +34,11 @@ class TourBrowser {
   // The captions of the row's windows, the one that got the keys first;
   // touching none.
   virtual std::vector<std::string> WindowCaptions() = 0;
+  // The row's windows and the keys sent to them.
+  virtual BrowserWindow& Window() = 0;
+  // Until the next OpenBrowser, the row's windows are those open now: one
+  // that opens later is not the row's, and QuitBrowser leaves it alone.
+  virtual void FixRowWindows() = 0;
 };
 
 // Internet Explorer through its automation object, and its "IEFrame" windows.
@@ -49,6 +54,9 @@ class InternetExplorer final : public TourBrowser {
   std::optional<std::string> WindowLeftOpen() override { return window_.FrameLeftOpen(); }
   void ReadPages(PageView* page) override { window_.ReadPages(page); }
   std::vector<std::string> WindowCaptions() override { return window_.FrameCaptions(); }
+  BrowserWindow& Window() override { return window_; }
+  // QuitBrowser closes the session's own browser alone.
+  void FixRowWindows() override {}
 
  private:
   BrowserSession& session_;

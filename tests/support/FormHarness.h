@@ -66,6 +66,7 @@ class FormHarness {
   FakeTextField page_time_field{"6"};
   FakeChoiceList browser_list;
   FakeButton daily_tour_button{texts::kDailyTourButton};
+  FakeButton try_row_button{texts::kTryRowButton};
   MainForm form;
 
  private:
@@ -74,7 +75,7 @@ class FormHarness {
             clock, lock,   watchdog, scheduler,  page_reader};
   }
   FormControls Controls() {
-    return {window, tour_button, page_time_field, browser_list, daily_tour_button};
+    return {window, tour_button, page_time_field, browser_list, daily_tour_button, try_row_button};
   }
 };
 

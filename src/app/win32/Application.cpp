@@ -132,7 +132,9 @@ bool Application::ProcessMessagesFor(DWORD ms) {
 }
 
 void Application::Dispatch(MSG& message) {
-  if (main_window_ != nullptr && IsDialogMessageW(main_window_, &message)) return;
+  // Also while a dialog's action waits, handling messages.
+  HWND dialog = modal_window_ != nullptr ? modal_window_ : main_window_;
+  if (dialog != nullptr && IsDialogMessageW(dialog, &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
 }
@@ -171,15 +173,17 @@ int Application::ShowModalBox(std::string_view text, std::string_view caption, U
 
 void Application::RunModal(HWND window, const std::function<bool()>& closed) {
   TaskWindowsDisabled disabled(window);
+  const HWND outer = std::exchange(modal_window_, window);
   ShowWindow(window, SW_SHOW);
   MSG message;
   while (!closed() && IsWindow(window)) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       terminated_ = true;  // the loop in Run ends too
-      return;
+      break;
     }
-    if (!IsDialogMessageW(window, &message)) Dispatch(message);
+    Dispatch(message);
   }
+  modal_window_ = outer;
 }
 
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

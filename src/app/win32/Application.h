@@ -69,6 +69,7 @@ class Application {
   HINSTANCE instance_;
   HWND window_ = nullptr;
   HWND main_window_ = nullptr;
+  HWND modal_window_ = nullptr;  // the dialog that RunModal shows, whose keys it is
   HICON icon_ = nullptr;
   HICON small_icon_ = nullptr;
   bool terminated_ = false;

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include <stdexcept>
 #include <string>
 
+#include "app/win32/DialogWindow.h"
 #include "platform/Texts.h"
 #include "platform/win32/Wide.h"
 
@@ -12,8 +12,6 @@ namespace vimbrel::win32 {
 
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // The layout at a text height of 12, scaled as the main window's.
 constexpr int kClientWidth = 400;
 constexpr int kClientHeight = 188;
@@ -44,32 +42,13 @@ struct DailyTourDialog::State {
 void DailyTourDialog::Run(Application& application, HWND owner, DailyTourForm& form, HFONT font,
                           int text_height) {
   State state{application, form, form.Read(), font, text_height};
-  HINSTANCE instance = application.Instance();
   INITCOMMONCONTROLSEX common{sizeof common, ICC_DATE_CLASSES};
   InitCommonControlsEx(&common);
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = WindowProc;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kClassName;
-  RegisterClassExW(&window_class);  // fails harmlessly from the second time on
-
-  // Centred over the main window.
-  RECT outer{0, 0, state.Scale(kClientWidth), state.Scale(kClientHeight)};
-  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  RECT over{};
-  GetWindowRect(owner, &over);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
   HWND window =
-      CreateWindowExW(kExStyle, kClassName, WidenCp932(texts::kDailyTourCaption).c_str(), kStyle,
-                      (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2,
-                      width, height, owner, nullptr, instance, &state);
-  if (window == nullptr) throw std::runtime_error("cannot create the daily tour dialog");
+      CreateDialogWindow(application, owner, kClassName, WindowProc, texts::kDailyTourCaption,
+                         {state.Scale(kClientWidth), state.Scale(kClientHeight)}, &state);
+  DialogWindowScope scope(window);
   application.RunModal(window, [&state] { return state.closed; });
-  DestroyWindow(window);
 }
 
 void DailyTourDialog::OnCreate(State& state) {
@@ -145,36 +124,18 @@ void DailyTourDialog::OnCommand(State& state, int id, int code) {
 }
 
 void DailyTourDialog::OnActivate(State& state, WORD activation) {
-  if (activation == WA_INACTIVE) {
-    HWND focus = GetFocus();
-    if (focus != nullptr && IsChild(state.window, focus)) state.focused = focus;
-    return;
-  }
-  const bool usable = state.focused != nullptr && IsWindowEnabled(state.focused);
-  SetFocus(usable ? state.focused : state.Control(kTimePicker));
+  KeepDialogFocus(state.window, activation, state.focused, state.Control(kTimePicker));
 }
 
 LRESULT DailyTourDialog::OnGetDefId(const State& state) {
   // Enter presses the button that has the focus, and 登録 from elsewhere.
-  HWND focus = GetFocus();
-  int id = kRegisterButton;
-  if (focus != nullptr && GetParent(focus) == state.window &&
-      (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-    id = GetDlgCtrlID(focus);
-  }
-  return MAKELRESULT(id, DC_HASDEFID);
+  return DefaultButtonOf(state.window, kRegisterButton);
 }
 
 LRESULT CALLBACK DailyTourDialog::WindowProc(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* state = static_cast<State*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    state->window = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-  }
-  auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  State* state = DialogStateOf<State>(window, message, lparam);
   if (state == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   return CallGuarded(state->application.Errors(), 0, [&]() -> LRESULT {
     switch (message) {
       case WM_CREATE:

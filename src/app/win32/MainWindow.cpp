@@ -9,6 +9,7 @@
 #include "app/JpegImage.h"
 #include "app/win32/DailyTourDialog.h"
 #include "app/win32/Panel.h"
+#include "app/win32/TryRowDialog.h"
 #include "platform/Texts.h"
 #include "platform/Version.h"
 #include "platform/win32/Wide.h"
@@ -31,6 +32,7 @@ enum ControlId : int {
   kContactFieldId = 108,
   kBrowserListId = 109,
   kDailyTourButtonId = 110,
+  kTryRowButtonId = 111,
 };
 
 // Posted by RequestClose: the window closes once the handler asking has returned.
@@ -236,12 +238,14 @@ MainWindow::MainWindow(Application& application, const Services& services, Start
       page_time_field_(std::make_unique<EditControl>()),
       browser_list_(std::make_unique<ComboBoxControl>()),
       daily_tour_button_(std::make_unique<ButtonControl>()),
+      try_row_button_(std::make_unique<ButtonControl>()),
       page_time_(std::move(options.page_time)) {
   form_ = std::make_unique<MainForm>(
       FormServices{services.files, services.timers, services.desktop, services.automation, boxes_,
                    services.programs, services.clock, services.lock, services.watchdog,
-                   services.scheduler},
-      FormControls{*this, *tour_button_, *page_time_field_, *browser_list_, *daily_tour_button_},
+                   services.scheduler, services.page_reader},
+      FormControls{*this, *tour_button_, *page_time_field_, *browser_list_, *daily_tour_button_,
+                   *try_row_button_},
       options);
 }
 
@@ -415,6 +419,11 @@ void MainWindow::CreateControls() {
       child(button_panel_, 0, kButtonClass, WidenCp932(texts::kDailyTourButton),
             WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(324, 1, 97, 22), kDailyTourButtonId, font),
       texts::kDailyTourButton);
+  // Right of it, in the same strip, and after it in the tab order.
+  try_row_button_->Attach(
+      child(button_panel_, 0, kButtonClass, WidenCp932(texts::kTryRowButton),
+            WS_TABSTOP | BS_PUSHBUTTON, ScaledRect(425, 1, 65, 22), kTryRowButtonId, font),
+      texts::kTryRowButton);
 }
 
 void MainWindow::OnSetEditText(int col, int row, const std::string& value) {
@@ -433,9 +442,14 @@ void MainWindow::OpenDailyTour() {
   DailyTourDialog::Run(application_, window_, form_->DailyTour, fonts_->Form(), text_height_);
 }
 
+void MainWindow::OpenTryRow() {
+  TryRowDialog::Run(application_, window_, *form_, fonts_->Form(), text_height_);
+}
+
 void MainWindow::OnCommand(WORD id, WORD code) {
   if (id == kBrowserListId) return OnBrowserListCommand(code);
   if (id == kDailyTourButtonId && code == BN_CLICKED) return OpenDailyTour();
+  if (id == kTryRowButtonId && code == BN_CLICKED) return OpenTryRow();
   // Enter and Esc (IDOK, IDCANCEL) press no button.
   static constexpr void (MainForm::*kClicks[])() = {
       &MainForm::LoadListClick, &MainForm::SaveListClick, &MainForm::AddRowClick,

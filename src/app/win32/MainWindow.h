@@ -28,6 +28,7 @@ class MainWindow final : private StringGridEvents, private Window {
     DesktopLock& lock;
     Watchdog& watchdog;
     TaskScheduler& scheduler;
+    PageReader& page_reader;
   };
   // `options`: what the command line asks of the main window (the tour's
   // browser, /tour, the page display time).
@@ -58,6 +59,7 @@ class MainWindow final : private StringGridEvents, private Window {
   void RequestClose() override;
   void OnCloseRequest();
   void OpenDailyTour();  // 毎日の巡回...
+  void OpenTryRow();     // 試す...
 
   void CreateControls();
   int Scale(int value) const { return MulDiv(value, text_height_, 12); }
@@ -69,6 +71,7 @@ class MainWindow final : private StringGridEvents, private Window {
   std::unique_ptr<EditControl> page_time_field_;
   std::unique_ptr<ComboBoxControl> browser_list_;
   std::unique_ptr<ButtonControl> daily_tour_button_;
+  std::unique_ptr<ButtonControl> try_row_button_;
   std::unique_ptr<MainForm> form_;
   std::unique_ptr<Fonts> fonts_;
   std::optional<Path> page_time_;  // /wait=, typed into the field at creation

@@ -17,6 +17,7 @@
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32DesktopLock.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32PageReader.h"
 #include "platform/win32/Win32TaskScheduler.h"
 #include "platform/win32/Win32Timers.h"
 #include "platform/win32/Win32Watchdog.h"
@@ -79,10 +80,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     Win32DesktopLock lock;
     Win32Watchdog watchdog;
     Win32TaskScheduler scheduler;
+    Win32PageReader page_reader;
     const StartOptions options = ReadCommandLine();
-    MainWindow main_window(
-        application,
-        {files, timers, desktop, automation, programs, clock, lock, watchdog, scheduler}, options);
+    MainWindow main_window(application,
+                           {files, timers, desktop, automation, programs, clock, lock, watchdog,
+                            scheduler, page_reader},
+                           options);
     main_window.Create();
     std::function<void()> when_idle;
     if (options.unattended_tour)
