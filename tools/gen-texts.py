@@ -78,6 +78,8 @@ TEXTS = [
     ("kFocusUnknown", "(不明)"),
     ("kEllipsis", "…"),
     ("kLogNoWindows", "(なし)"),
+    # The tour log: the keys waited for a page that was still loading
+    ("kLogLoading", "読み込み中"),
     # The tour log: how a tour ended
     ("kLogFinished", "完了"),
     ("kLogHalted", "停止"),

@@ -26,7 +26,7 @@ MainForm::MainForm(const FormServices& services, const FormControls& controls,
       BrowserFrame(services.desktop, Grid),
       internet_explorer_(Browser, BrowserFrame),
       Tour({services.timers, controls.TourButton, controls.PageTimeField, Grid, internet_explorer_,
-            *this, services.lock, options.unattended_tour ? &watch_ : nullptr}),
+            *this, services.lock, services.clock, options.unattended_tour ? &watch_ : nullptr}),
       DailyTour({services.scheduler, services.files, services.clock, controls.PageTimeField,
                  [this] { return ItemNameOf(SavedBrowser(), services_.files); }}),
       services_(services),
@@ -291,8 +291,8 @@ void MainForm::CellEdited(int, int, const std::string&) { Modified = true; }
 
 std::unique_ptr<TryRowForm> MainForm::TryRowClick(std::function<void()> changed) {
   return std::make_unique<TryRowForm>(
-      TryRowForm::Parts{Grid, ChosenBrowser(), page_view_, services_.desktop, page_time_field_,
-                        ItemNameOf(browser_, services_.files),
+      TryRowForm::Parts{Grid, ChosenBrowser(), page_view_, services_.desktop, services_.clock,
+                        page_time_field_, ItemNameOf(browser_, services_.files),
                         [this](int col, int row, const std::string& text) {
                           Grid.SetCell(col, row, text);
                           CellEdited(col, row, text);

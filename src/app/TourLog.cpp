@@ -111,6 +111,10 @@ void TourLog::TourStarted(std::string_view browser, std::string_view seconds, in
 
 void TourLog::RowEnded(const RowEnd& row) {
   const std::string number = std::to_string(row.row);
+  if (row.loading_seconds) {
+    Write({number, row.address, texts::kLogLoading,
+           cp932::FillText(texts::kLogSeconds, std::to_string(*row.loading_seconds))});
+  }
   if (row.outcome == RowOutcome::Sent) {
     Write({number, row.address, OutcomeText(row.outcome), DetailText(row),
            FocusText(row.keys.focus), WindowCaptionsText(row.captions)});

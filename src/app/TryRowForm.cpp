@@ -137,10 +137,27 @@ bool TryRowForm::OpenRowWindow() {
   CloseOpenedWindows();
   opened_ = true;
   parts_.browser.OpenBrowser(view_.address);
-  // The searches of an unattended tour row, a page display time apart.
+  // As an unattended tour row waits: its page looked at until it has loaded,
+  // its window searched for three times at the most.
+  LoadWait wait(page_ms);
+  WindowHandle window = 0;
   for (int search = 0; search < kUnattendedTour.frame_searches; ++search) {
-    if (!Wait(page_ms)) return false;
+    const std::uint64_t due = parts_.clock.SteadyMilliseconds() + page_ms;
+    bool on_time = false;  // the search was due, and put off
+    for (bool search_now = false; !search_now;) {
+      if (!Wait(LoadWait::kLookMs)) return false;
+      const std::uint64_t now = parts_.clock.SteadyMilliseconds();
+      const PageLoad load = LookAtRowPage(parts_.browser.Window(), window, wait, now);
+      if (!on_time && now >= due) {
+        on_time = true;
+        search_now = wait.SearchOnTime(now, load);
+      } else {
+        search_now = wait.SearchEarly(now, load);
+      }
+    }
     if (parts_.browser.BringBrowserToFront()) return Wait(kKeysWaitMs);
+    wait.NotFound();
+    window = 0;
   }
   Show(texts::kTryRowNoWindow);
   return false;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "list/StringGrid.h"
+#include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Ui.h"
 #include "tour/PageFocus.h"
@@ -39,6 +40,7 @@ class TryRowForm {
     TourBrowser& browser;  // the tour's, which is idle
     PageView& page;        // pages are read whatever the settings say
     Desktop& desktop;
+    Clock& clock;
     const TextField& page_time_field;
     std::string browser_name;
     // Writes a cell as the user's edit does.

@@ -127,6 +127,8 @@ inline constexpr char kFocusUnknown[] = "(\x95s\x96\xBE)";
 inline constexpr char kEllipsis[] = "\x81" "c";
 // (なし)
 inline constexpr char kLogNoWindows[] = "(\x82\xC8\x82\xB5)";
+// 読み込み中
+inline constexpr char kLogLoading[] = "\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x92\x86";
 // 完了
 inline constexpr char kLogFinished[] = "\x8A\xAE\x97\xB9";
 // 停止

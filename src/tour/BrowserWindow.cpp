@@ -33,10 +33,21 @@ bool BrowserWindow::BringBrowserToFront() {
   WindowHandle frame = frames_.FindFrame();
   if (frame == 0) return false;
   // At once, so that the page has filled in what it tells by the keys.
-  if (page_) page_->SwitchOn(frame, family_);
+  SwitchOn(frame);
   desktop_.SetForegroundWindow(frame);
   desktop_.ProcessMessages();
   return true;
+}
+
+void BrowserWindow::SwitchOn(WindowHandle frame) {
+  if (!page_ || frame == switched_on_) return;
+  page_->SwitchOn(frame, family_);
+  switched_on_ = frame;
+}
+
+PageLoad BrowserWindow::LoadOf(WindowHandle frame) {
+  if (!page_) return PageLoad::Unknown;
+  return page_->Load(frame, family_);
 }
 
 RowKeys BrowserWindow::SendRowKeys(int row) { return PressRowKeys(row, true); }
@@ -79,7 +90,8 @@ std::optional<PageFocus> BrowserWindow::PressTab() {
 
 std::optional<PageFocus> BrowserWindow::ReadFocus() {
   if (!page_) return PageFocus();
-  const WindowHandle frame = BrowserIsForeground() ? desktop_.ForegroundWindow() : frames_.FindFrame();
+  const WindowHandle frame =
+      BrowserIsForeground() ? desktop_.ForegroundWindow() : frames_.FindFrame();
   if (frame == 0) return PageFocus();
   return page_->SettledFocus(frame, family_);
 }
@@ -131,6 +143,17 @@ void BrowserWindow::PressWith(std::uint8_t modifier, std::uint8_t key) {
   desktop_.KeyEvent(modifier, keys::kKeyDown);
   Press(key);
   desktop_.KeyEvent(modifier, keys::kKeyUp);
+}
+
+PageLoad LookAtRowPage(BrowserWindow& window, WindowHandle& found, LoadWait& wait,
+                       std::uint64_t now) {
+  if (found == 0) {
+    found = window.FindFrame();
+    if (found == 0) return PageLoad::Unknown;
+    wait.Found(now);
+    window.SwitchOn(found);
+  }
+  return window.LoadOf(found);
 }
 
 }  // namespace vimbrel

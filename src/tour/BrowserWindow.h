@@ -7,6 +7,7 @@
 #include "platform/Desktop.h"
 #include "platform/PageReader.h"
 #include "tour/PageFocus.h"
+#include "tour/PageLoad.h"
 
 namespace vimbrel {
 
@@ -76,6 +77,15 @@ class BrowserWindow {
   // switched on as a frame is found, the focus read before Enter); none
   // reads nothing.
   void ReadPages(PageView* page) { page_ = page; }
+  bool ReadsPages() const { return page_ != nullptr; }
+
+  // A frame, as BringBrowserToFront would find it; 0 when there is none.
+  WindowHandle FindFrame() { return frames_.FindFrame(); }
+  // Switches on the reading of the page in `frame`, once for each frame.
+  void SwitchOn(WindowHandle frame);
+  // Whether the page in `frame` has loaded, as far as it tells; unknown when
+  // pages are not read.
+  PageLoad LoadOf(WindowHandle frame);
 
   // Finds a frame and makes it the foreground window, then handles the
   // program's waiting messages. Whether a frame was found.
@@ -122,7 +132,14 @@ class BrowserWindow {
   BrowserFrames& frames_;
   BrowserFamily family_;
   PageView* page_ = nullptr;
+  WindowHandle switched_on_ = 0;  // the frame whose reading was switched on last
   WindowHandle keys_window_ = 0;  // the frame that got the last keys
 };
+
+// A look at a row's window and its page during the wait before its keys: the
+// window is looked for until it is found (`found`), and its reading switched
+// on then. Whether its page has loaded.
+PageLoad LookAtRowPage(BrowserWindow& window, WindowHandle& found, LoadWait& wait,
+                       std::uint64_t now);
 
 }  // namespace vimbrel

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/PageReader.h"
+#include "tour/PageLoad.h"
 
 namespace vimbrel {
 
@@ -45,6 +46,9 @@ class PageView {
       : reader_(reader), desktop_(desktop), clock_(clock) {}
 
   void SwitchOn(WindowHandle window, BrowserFamily family) { reader_.SwitchOn(window, family); }
+  PageLoad Load(WindowHandle window, BrowserFamily family) {
+    return LoadOf(reader_.Document(window, family), family);
+  }
   // The focus once the browser has taken the keys sent before: the same
   // answer twice, 100 ms apart, read for at most PageReader::kBoundMs; the
   // last answer after that. A browser that does not tell is asked once.

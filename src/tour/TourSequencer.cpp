@@ -67,6 +67,7 @@ TourSequencer::TourSequencer(const Parts& parts)
       KeysWaitTimer(parts.timers, kStepInterval),
       DisplayWaitTimer(parts.timers, kLayoutPageInterval),
       CloseWaitTimer(parts.timers, kStepInterval),
+      PageLookTimer(parts.timers, LoadWait::kLookMs),
       parts_(parts),
       browser_(&parts.browser) {
   StopPollTimer.OnTimer = [this] { StopPollElapsed(); };
@@ -75,6 +76,7 @@ TourSequencer::TourSequencer(const Parts& parts)
   KeysWaitTimer.OnTimer = [this] { KeysWaitElapsed(); };
   DisplayWaitTimer.OnTimer = [this] { DisplayWaitElapsed(); };
   CloseWaitTimer.OnTimer = [this] { CloseWaitElapsed(); };
+  PageLookTimer.OnTimer = [this] { PageLookElapsed(); };
 }
 
 void TourSequencer::TourClick() {
@@ -112,8 +114,8 @@ void TourSequencer::UseBrowser(TourBrowser& browser) {
 }
 
 void TourSequencer::EndAtExit() {
-  for (TTimer* timer :
-       {&RowWaitTimer, &FrameWaitTimer, &KeysWaitTimer, &DisplayWaitTimer, &CloseWaitTimer}) {
+  for (TTimer* timer : {&RowWaitTimer, &FrameWaitTimer, &PageLookTimer, &KeysWaitTimer,
+                        &DisplayWaitTimer, &CloseWaitTimer}) {
     timer->SetEnabled(false);
   }
   EndTour(TourEnd::Closed);
@@ -147,7 +149,12 @@ void TourSequencer::RowWaitElapsed() {
   Row& row = RowState();
   Guarded([this, &row] {
     Browser()->OpenBrowser(row.end.address);
-    Arm(FrameWaitTimer, PageDisplayInterval());
+    const std::uint32_t page_ms = PageDisplayInterval();
+    if (browser_->Window().ReadsPages()) {
+      row.load_wait.emplace(page_ms);
+      Arm(PageLookTimer, LoadWait::kLookMs);
+    }
+    Arm(FrameWaitTimer, page_ms);
   });
 }
 
@@ -156,22 +163,63 @@ void TourSequencer::FrameWaitElapsed() {
   FrameWaitTimer.SetEnabled(false);
   Guarded([this] {
     Row& row = RowState();
-    ++row.frame_searches;
-    if (Browser()->BringBrowserToFront()) {
-      Arm(KeysWaitTimer, kStepInterval);
-    } else if (StopRequested) {
-      StopRequested = false;
-      row.end.outcome = RowOutcome::Stopped;
-      EndRow();
-      EndTour(TourEnd::Stopped);
-    } else if (policy_.frame_searches != 0 && row.frame_searches >= policy_.frame_searches) {
-      row.end.outcome = RowOutcome::NotFound;
-      QuitRowBrowser();
-      Arm(CloseWaitTimer, kStepInterval);
-    } else {
-      Arm(FrameWaitTimer, FrameWaitTimer.Interval());
+    // A page still loading puts the search off; a look brings it on.
+    if (row.load_wait &&
+        !row.load_wait->SearchOnTime(parts_.clock.SteadyMilliseconds(), LookAtPage(row))) {
+      return;
     }
+    SearchForFrame(row);
   });
+}
+
+void TourSequencer::PageLookElapsed() {
+  if (!row_ || !row_->load_wait) return PageLookTimer.SetEnabled(false);
+  Guarded([this] {
+    Row& row = *row_;
+    // The timer goes on ticking: no new timer is asked of the system.
+    const PageLoad load = LookAtPage(row);
+    if (!row.load_wait->SearchEarly(parts_.clock.SteadyMilliseconds(), load)) return;
+    // The search is a step of the tour's, as at the end of the frame wait.
+    ChainStep step(*this);
+    SearchForFrame(row);
+  });
+}
+
+PageLoad TourSequencer::LookAtPage(Row& row) {
+  // Part of the frame wait, not a step that moves the tour on: every read is
+  // bounded, and a tour whose steps no longer come is hung however its page
+  // is looked at.
+  return LookAtRowPage(browser_->Window(), row.window, *row.load_wait,
+                       parts_.clock.SteadyMilliseconds());
+}
+
+void TourSequencer::SearchForFrame(Row& row) {
+  FrameWaitTimer.SetEnabled(false);
+  PageLookTimer.SetEnabled(false);
+  ++row.frame_searches;
+  if (Browser()->BringBrowserToFront()) {
+    if (row.load_wait) {
+      row.end.loading_seconds = row.load_wait->LoadingSeconds(parts_.clock.SteadyMilliseconds());
+    }
+    Arm(KeysWaitTimer, kStepInterval);
+  } else if (StopRequested) {
+    StopRequested = false;
+    row.end.outcome = RowOutcome::Stopped;
+    EndRow();
+    EndTour(TourEnd::Stopped);
+  } else if (policy_.frame_searches != 0 && row.frame_searches >= policy_.frame_searches) {
+    row.end.outcome = RowOutcome::NotFound;
+    QuitRowBrowser();
+    Arm(CloseWaitTimer, kStepInterval);
+  } else {
+    if (row.load_wait) {
+      // Looked for afresh, from the next look on.
+      row.load_wait->NotFound();
+      row.window = 0;
+      Arm(PageLookTimer, LoadWait::kLookMs);
+    }
+    Arm(FrameWaitTimer, FrameWaitTimer.Interval());
+  }
 }
 
 void TourSequencer::KeysWaitElapsed() {
@@ -223,6 +271,9 @@ void TourSequencer::Guarded(Step&& step) {
 }
 
 void TourSequencer::OnStepError(const std::exception& error) {
+  // An error in a look ends the frame wait with it.
+  FrameWaitTimer.SetEnabled(false);
+  PageLookTimer.SetEnabled(false);
   // A row's first error is the one that ended it.
   if (row_ && row_->end.outcome != RowOutcome::Error) {
     row_->end.outcome = RowOutcome::Error;
@@ -287,6 +338,7 @@ void TourSequencer::EndRow() {
   // reported.
   if (touring_) parts_.observer.OnRowEnded(row_->end);
   row_.reset();
+  PageLookTimer.SetEnabled(false);
 }
 
 void TourSequencer::EndTour(TourEnd how) {
@@ -324,8 +376,8 @@ void TourSequencer::ReportTourRow() noexcept {
 
 bool TourSequencer::ChainHalted() const {
   if (chain_depth_ > 0) return false;
-  for (const TTimer* timer :
-       {&RowWaitTimer, &FrameWaitTimer, &KeysWaitTimer, &DisplayWaitTimer, &CloseWaitTimer}) {
+  for (const TTimer* timer : {&RowWaitTimer, &FrameWaitTimer, &PageLookTimer, &KeysWaitTimer,
+                              &DisplayWaitTimer, &CloseWaitTimer}) {
     if (timer->Running()) return false;
   }
   return true;

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Timer.h"
 #include "tour/BrowserWindow.h"
+#include "tour/PageLoad.h"
 
 namespace vimbrel {
 
@@ -39,6 +41,9 @@ struct RowEnd {
   // The captions of the row's windows once the page display time after its
   // keys was over, the one that got the keys first.
   std::vector<std::string> captions;
+  // The keys waited for the page to load beyond the page display time: the
+  // seconds from its window's finding to their search.
+  std::optional<int> loading_seconds;
 };
 
 // How a tour ended.
@@ -115,6 +120,7 @@ class TourSequencer {
     TourBrowser& browser;  // until UseBrowser
     TourObserver& observer;
     DesktopLock& lock;  // held from a tour's start until it is over
+    Clock& clock;       // its steady time: how long pages take to load
     // Sees the tours move; none when nothing watches them.
     TourProgress* progress = nullptr;
   };
@@ -140,6 +146,7 @@ class TourSequencer {
   void StopPollElapsed();
   void RowWaitElapsed();
   void FrameWaitElapsed();
+  void PageLookElapsed();
   void KeysWaitElapsed();
   void DisplayWaitElapsed();
   void CloseWaitElapsed();
@@ -153,6 +160,9 @@ class TourSequencer {
   TTimer KeysWaitTimer;
   TTimer DisplayWaitTimer;
   TTimer CloseWaitTimer;
+  // While pages are read: the looks at the row's page during the frame wait,
+  // which may bring its search forward, or put it off while the page loads.
+  TTimer PageLookTimer;
 
  private:
   // Marks a chain handler as running, also while it handles waiting messages.
@@ -171,6 +181,10 @@ class TourSequencer {
     bool quit;  // the browser has been told to quit for it
     int frame_searches;
     int close_ticks;
+    // While pages are read: the wait before the keys, and the window that a
+    // look found.
+    std::optional<LoadWait> load_wait;
+    WindowHandle window;
   };
 
   // Runs a chain step; an error that escapes it ends the row (and halts the
@@ -178,6 +192,11 @@ class TourSequencer {
   template <typename Step>
   void Guarded(Step&& step);
   void OnStepError(const std::exception& error);
+  // A look at the row's window and its page: whether it has loaded.
+  PageLoad LookAtPage(Row& row);
+  // Brings the row's window to the front for the keys, or searches again
+  // later, or gives up; or takes a stop. The frame wait and its looks end.
+  void SearchForFrame(Row& row);
   // An unattended row after an error: its browser is quit and its windows
   // are closed, and the tour goes on.
   void AbandonRow();

@@ -318,38 +318,106 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
   }
 }
 
+// Step for step alike whether pages are read (of a browser that does not
+// tell) or not (ReadPages=0).
 TEST(TourSequencer, TimelineOfAOneRowList) {
   for (std::uint64_t n : {3u, 6u, 20u}) {
     for (int k : {0, 1, 3}) {
-      SCOPED_TRACE("N " + std::to_string(n) + ", k " + std::to_string(k));
-      TourRig rig;
-      rig.h.page_time_field.text = std::to_string(n);
-      for (int i = 0; i < k; ++i) rig.h.desktop.AddWindow("IEFrame");  // the user's own
-      rig.Click();
-      EXPECT_EQ(rig.h.tour_button.caption, kRunning);
-      rig.RunToEnd();
+      for (const char* settings : {"", "[Vimbrel]\r\nReadPages=0\r\n"}) {
+        SCOPED_TRACE("N " + std::to_string(n) + ", k " + std::to_string(k) + " " + settings);
+        TourRig rig;
+        rig.h.files.Put(u"C:\\Tools\\app.ini", settings);
+        rig.h.page_time_field.text = std::to_string(n);
+        for (int i = 0; i < k; ++i) rig.h.desktop.AddWindow("IEFrame");  // the user's own
+        rig.Click();
+        EXPECT_EQ(rig.h.tour_button.caption, kRunning);
+        rig.RunToEnd();
 
-      const std::uint64_t page = n * 1000;
-      Ticks expected = {{500, "RowWaitTimer"},
-                        {500 + page, "FrameWaitTimer"},
-                        {1000 + page, "KeysWaitTimer"},
-                        {1000 + 2 * page, "DisplayWaitTimer"}};
-      for (int j = 0; j <= k; ++j)
-        expected.push_back({1500 + 2 * page + 500u * j, "CloseWaitTimer"});
-      expected.push_back({2000 + 2 * page + 500u * k, "RowWaitTimer"});
-      EXPECT_EQ(rig.ticks, expected);
-      EXPECT_EQ(rig.h.tour_button.caption, kIdle);
-      EXPECT_TRUE(rig.h.tour_button.enabled);
-      EXPECT_EQ(rig.tour.CurrentRow, 2);
-      EXPECT_FALSE(rig.h.form.Browser.Held());
-      EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
-      EXPECT_EQ(rig.h.automation.calls.back(), "release");
-      // Two TABs and Enter, then Alt+F4 for each frame left.
-      EXPECT_EQ(rig.h.desktop.key_events.size(), 6u + 4u * static_cast<std::size_t>(k));
-      EXPECT_TRUE(rig.h.desktop.windows.empty());
-      EXPECT_EQ(rig.most_armed, 1u);
+        const std::uint64_t page = n * 1000;
+        Ticks expected = {{500, "RowWaitTimer"},
+                          {500 + page, "FrameWaitTimer"},
+                          {1000 + page, "KeysWaitTimer"},
+                          {1000 + 2 * page, "DisplayWaitTimer"}};
+        for (int j = 0; j <= k; ++j)
+          expected.push_back({1500 + 2 * page + 500u * j, "CloseWaitTimer"});
+        expected.push_back({2000 + 2 * page + 500u * k, "RowWaitTimer"});
+        EXPECT_EQ(rig.ticks, expected);
+        EXPECT_EQ(rig.h.tour_button.caption, kIdle);
+        EXPECT_TRUE(rig.h.tour_button.enabled);
+        EXPECT_EQ(rig.tour.CurrentRow, 2);
+        EXPECT_FALSE(rig.h.form.Browser.Held());
+        EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+        EXPECT_EQ(rig.h.automation.calls.back(), "release");
+        // Two TABs and Enter, then Alt+F4 for each frame left.
+        EXPECT_EQ(rig.h.desktop.key_events.size(), 6u + 4u * static_cast<std::size_t>(k));
+        EXPECT_TRUE(rig.h.desktop.windows.empty());
+        EXPECT_EQ(rig.most_armed, 1u);
+        EXPECT_EQ(rig.h.page_reader.log.empty(), *settings != '\0');
+      }
     }
   }
+}
+
+// A page that tells when it has loaded gets its keys a second after, and
+// one still loading when its page display time is over is waited for by one
+// more page display time at most; the log says so.
+TEST(TourSequencer, WaitsForThePageToLoadBeforeItsKeys) {
+  constexpr std::uint64_t kNever = 1000000;
+  const struct {
+    const char* name;
+    bool tells;
+    std::uint64_t loaded_at;  // from the opening of the address
+    std::uint64_t keys_at;    // KeysWaitTimer's tick
+    const char* loading;      // the log's line before the row's, if any
+  } cases[] = {
+      {"loaded at 1 s", true, 1000, 2000, nullptr},
+      {"not told", false, 1000, 6500, nullptr},
+      {"never loads", true, kNever, 12500, "1\ta.htm\t読み込み中\t11秒"},
+      {"loaded at 1.5 page times", true, 9000, 10000, "1\ta.htm\t読み込み中\t9秒"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TourRig rig;
+    rig.h.page_reader.document = [&](WindowHandle) {
+      DocumentFacts facts;
+      facts.told = c.tells;
+      facts.document.value = "a.htm";
+      if (rig.h.timers.Now() < 500 + c.loaded_at) facts.document.state = accessible::kStateBusy;
+      return facts;
+    };
+    rig.Click();
+    rig.RunToEnd();
+    const auto keys = std::find_if(rig.ticks.begin(), rig.ticks.end(),
+                                   [](const Tick& tick) { return tick.timer == "KeysWaitTimer"; });
+    ASSERT_NE(keys, rig.ticks.end());
+    EXPECT_EQ(keys->time, 500 + c.keys_at);
+    EXPECT_EQ(rig.Enters(), 1u);
+    const std::vector<std::string> lines = rig.LogLines();
+    ASSERT_EQ(lines.size(), c.loading ? 4u : 3u);
+    if (c.loading) {
+      EXPECT_EQ(lines[1].substr(20), Sjis(c.loading));
+    }
+    EXPECT_EQ(rig.h.page_reader.log.front(), "on 100 InternetExplorer");
+  }
+
+  // A stop while the page loads is taken as at any frame wait: the row goes
+  // on to its keys.
+  TourRig rig;
+  rig.SetRows({"1,a.htm,2,", "2,b.htm,2,"});
+  rig.h.page_reader.document = [&](WindowHandle) {
+    DocumentFacts facts;
+    facts.told = true;
+    facts.document.value = "a.htm";
+    facts.document.state = rig.h.timers.Now() < 9500 ? accessible::kStateBusy : 0;
+    return facts;
+  };
+  rig.Click();
+  rig.h.timers.Advance(7000);
+  rig.Click();
+  rig.RunToEnd();
+  EXPECT_EQ(rig.Enters(), 1u);
+  EXPECT_EQ(rig.Navigations(), std::vector<std::string>{"call Navigate 'a.htm'"});
+  EXPECT_EQ(rig.LogField(1, 2), Sjis("中止"));
 }
 
 TEST(TourSequencer, AStopLetsTheRowFinishUnlessNoFrameOrNoRowIsOpen) {
