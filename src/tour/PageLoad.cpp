@@ -30,7 +30,8 @@ bool LoadWait::SearchEarly(std::uint64_t now, PageLoad load) {
 }
 
 bool LoadWait::SearchOnTime(std::uint64_t now, PageLoad load) {
-  if (load != PageLoad::Loading || !found_at_) return true;
+  if (load != PageLoad::Loading || !found_at_ || put_off_) return true;
+  put_off_ = true;
   loading_until_ = now + page_ms_;
   return false;
 }

@@ -32,7 +32,8 @@ PageLoad LoadOf(const DocumentFacts& facts, BrowserFamily family);
 // more have passed, the search comes at once: pages move their focus and add
 // notices right after loading. A page that still loads when its search is
 // due puts the search off until it has loaded, by one page display time at
-// the most; the row's log then says so.
+// the most and once a row, so that the row's bounds hold; the row's log then
+// says so.
 class LoadWait {
  public:
   static constexpr std::uint32_t kLookMs = 250;
@@ -50,7 +51,8 @@ class LoadWait {
   // A search is due at `now`, and the page is `load`: whether it comes now,
   // or is put off.
   bool SearchOnTime(std::uint64_t now, PageLoad load);
-  // A search found no window: it is looked for afresh.
+  // A search found no window: it is looked for afresh. A search that was put
+  // off is not put off again.
   void NotFound();
   // The search came after waiting for the page to load: the whole seconds
   // since its window was found.
@@ -63,6 +65,7 @@ class LoadWait {
   // The page still loaded when its search was due: the search comes at the
   // latest then.
   std::optional<std::uint64_t> loading_until_;
+  bool put_off_ = false;
 };
 
 }  // namespace vimbrel

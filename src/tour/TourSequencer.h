@@ -106,7 +106,7 @@ class TourProgress {
   ~TourProgress() = default;
 };
 
-// Walks the data rows of the list on six timers. For each row: open its
+// Walks the data rows of the list on seven timers. For each row: open its
 // address, wait the page display time, bring the browser to the front, send
 // the row's keys, wait again, quit the browser, close the frames left, and go
 // on. The tour button's caption is the visible state.
