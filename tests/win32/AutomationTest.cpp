@@ -812,10 +812,11 @@ class WineBrowserSession : public ::testing::Test {
 
   ComApartment apartment_;
   Win32Automation automation_;
+  Win32Desktop desktop_{{}};
 };
 
 TEST_F(WineBrowserSession, HeightPutFailsAndTheBrowserStaysHeld) {
-  BrowserSession session(automation_);
+  BrowserSession session(automation_, desktop_);
   try {
     session.OpenBrowser("about:blank");
     ADD_FAILURE() << "no error";
