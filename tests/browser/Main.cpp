@@ -1,6 +1,9 @@
 // A stand-in for Internet Explorer's automation server in a test prefix: a
 // local server whose frame window has the class "IEFrame", whose links take
-// TAB, Shift+TAB and Enter, and which logs every call and key it gets.
+// TAB, Shift+TAB and Enter (past the last link, the address bar, outside the
+// page), whose page window "Internet Explorer_Server" hands out the page's
+// document over MSAA, and which logs every call, key and WM_GETOBJECT
+// ("getobject OBJID") it gets.
 //
 //   testbrowser.exe /RegServer     takes over "InternetExplorer.Application"
 //   testbrowser.exe /UnregServer   gives it back to the class it named before

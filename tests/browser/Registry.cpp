@@ -83,6 +83,9 @@ Settings Settings::Read() {
   settings.fail_description = key.ReadString(kFailDescription);
   settings.start_delay_ms = key.ReadDword(kStartDelayMs).value_or(0);
   settings.call_delay_ms = key.ReadDword(kCallDelayMs).value_or(0);
+  settings.load_ms = key.ReadDword(kLoadMs).value_or(0);
+  settings.accessible_hang_ms = key.ReadDword(kAccessibleHangMs).value_or(0);
+  settings.no_page_window = key.ReadDword(kNoPageWindow).value_or(0) != 0;
   return settings;
 }
 

@@ -44,6 +44,9 @@ struct Settings {
   std::optional<std::wstring> fail_description;
   DWORD start_delay_ms = 0;
   DWORD call_delay_ms = 0;
+  DWORD load_ms = 0;
+  DWORD accessible_hang_ms = 0;
+  bool no_page_window = false;
 
   static Settings Read();
 };

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/win32/Msaa.h"
+
 namespace vimbrel::testbrowser {
 
 namespace {
@@ -85,6 +87,9 @@ bool TestBrowser::CreateFrame() {
   frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   frame_class.lpszClassName = kFrameClass;
   if (!RegisterClassExW(&frame_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  frame_class.lpfnWndProc = ServerProc;
+  frame_class.lpszClassName = win32::msaa::kInternetExplorerPageClass;
+  if (!RegisterClassExW(&frame_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   quit_requested_ = system_close_ = closed_by_quit_ = false;
   focus_to_restore_ = nullptr;
   frame_ =
@@ -93,6 +98,9 @@ bool TestBrowser::CreateFrame() {
   if (!frame_) return false;
   address_ = CreateWindowExW(0, L"STATIC", L"about:blank", WS_CHILD | WS_VISIBLE, 8, 8, 600, 20,
                              frame_, nullptr, instance_, nullptr);
+  CreateWindowExW(0, win32::msaa::kInternetExplorerPageClass, nullptr, WS_CHILD | WS_VISIBLE, 8, 76,
+                  600, 300, frame_, nullptr, instance_, nullptr);
+  NewPage(L"about:blank");
   for (int link = 0; link < kLinkCount; ++link) {
     const std::wstring caption = L"link" + std::to_wstring(link + 1);
     links_[link] = CreateWindowExW(
@@ -172,7 +180,16 @@ void TestBrowser::SetVisible(bool visible) {
 
 void TestBrowser::ShowAddress(const std::wstring& address) {
   SetWindowTextW(address_, address.c_str());
+  NewPage(address);
   if (!address.empty() && address == settings_.refuse_close_at) settings_.refuse_close = true;
+}
+
+void TestBrowser::NewPage(const std::wstring& address) {
+  page_ = std::make_shared<Page>(address, L"Vimbrel test browser", LoadMs(address, settings_));
+  page_->focus_as_child_id = true;
+  // The focus starts on the new page itself.
+  focus_to_restore_ = nullptr;
+  if (FocusedLink() >= 0 || (address_ && GetFocus() == address_)) SetFocus(frame_);
 }
 
 void TestBrowser::Quit() {
@@ -192,12 +209,22 @@ LRESULT CALLBACK TestBrowser::FrameProc(HWND window, UINT message, WPARAM wparam
   return browser->HandleFrameMessage(window, message, wparam, lparam);
 }
 
+LRESULT CALLBACK TestBrowser::ServerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* browser =
+      reinterpret_cast<TestBrowser*>(GetWindowLongPtrW(GetParent(window), GWLP_USERDATA));
+  if (!browser || message != WM_GETOBJECT) return DefWindowProcW(window, message, wparam, lparam);
+  return AnswerGetObject(browser->page_, false, wparam, lparam, browser->settings_, browser->log_);
+}
+
 LRESULT TestBrowser::HandleFrameMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
       const int link = LOWORD(wparam) - kFirstLinkId;
       if (link < 0 || link >= kLinkCount) break;
-      if (HIWORD(wparam) == BN_SETFOCUS) log_.Write("focus link" + std::to_string(link + 1));
+      if (HIWORD(wparam) == BN_SETFOCUS) {
+        log_.Write("focus link" + std::to_string(link + 1));
+        page_->focus = link;
+      }
       if (HIWORD(wparam) == BN_CLICKED) Activate(link);
       return 0;
     }
@@ -263,7 +290,7 @@ bool TestBrowser::HandleKey(const MSG& message) {
     return true;
   }
   if (message.wParam == VK_RETURN) {
-    Activate(FocusedLink());
+    Activate(page_->focus < kLinkCount ? page_->focus : -1);
     return true;
   }
   return false;
@@ -278,16 +305,8 @@ int TestBrowser::FocusedLink() const {
 }
 
 void TestBrowser::MoveFocus(bool backwards) {
-  // From the page itself (no link focused), TAB reaches the first link and
-  // Shift+TAB the last; past either end the links wrap round.
-  const int current = FocusedLink();
-  int next;
-  if (current < 0) {
-    next = backwards ? kLinkCount - 1 : 0;
-  } else {
-    next = (current + (backwards ? kLinkCount - 1 : 1)) % kLinkCount;
-  }
-  SetFocus(links_[next]);
+  page_->MoveFocus(backwards);
+  SetFocus(page_->focus == Page::kOutside ? address_ : links_[page_->focus]);
 }
 
 void TestBrowser::Activate(int link) {

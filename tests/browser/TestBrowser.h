@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "PageAccessible.h"
 #include "Registry.h"
 #include "TestBrowserSettings.h"
 
@@ -62,6 +64,8 @@ class TestBrowser {
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // The page's window, "Internet Explorer_Server", which hands out its document.
+  static LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleFrameMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   // Keys are seen before they are dispatched: TAB, Shift+TAB and Enter work
   // between the links as in a page.
@@ -69,6 +73,7 @@ class TestBrowser {
   void MoveFocus(bool backwards);
   void Activate(int link);
   int FocusedLink() const;
+  void NewPage(const std::wstring& address);
   void Close();
   void FrameDestroyed();
   // Nothing is left to serve: the process ends, at once or, when it serves
@@ -83,6 +88,7 @@ class TestBrowser {
   HWND frame_ = nullptr;
   HWND address_ = nullptr;
   HWND links_[kLinkCount] = {};
+  std::shared_ptr<Page> page_;  // whose focus TAB moves
   HWND focus_to_restore_ = nullptr;
   IUnknown* object_ = nullptr;
   bool object_seen_ = false;

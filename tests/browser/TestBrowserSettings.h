@@ -48,8 +48,20 @@ inline constexpr wchar_t kOneProcess[] = L"OneProcess";
 // is answered.
 inline constexpr wchar_t kStartDelayMs[] = L"StartDelayMs";
 inline constexpr wchar_t kCallDelayMs[] = L"CallDelayMs";
+// REG_DWORD milliseconds: how long each page loads after it opens (Navigate,
+// a new window), or N for an address that holds "load=N". While it loads its
+// document is busy; Chromium's fires its load-complete event as it ends.
+inline constexpr wchar_t kLoadMs[] = L"LoadMs";
+// REG_DWORD milliseconds: a page window answers WM_GETOBJECT, and its
+// accessible objects each call, that late: a browser that does not answer.
+inline constexpr wchar_t kAccessibleHangMs[] = L"AccessibleHangMs";
+// REG_DWORD 1: Chromium's pages have no window of their own; the top-level
+// window's tree holds the document.
+inline constexpr wchar_t kNoPageWindow[] = L"NoPageWindow";
 
-// The frame's focusable links, "link1" to "link4" in the log.
+// The frame's focusable links, "link1" to "link4" in the log, named リンク1 to
+// リンク4 with the addresses "<page address>#link1"... in each page's
+// document.
 inline constexpr int kLinkCount = 4;
 
 }  // namespace vimbrel::testbrowser

@@ -15,9 +15,10 @@ std::wstring PlantedDllPath() { return WindowsPathOf(VIMBREL_PLANTED_DLL_PATH); 
 
 // Names of DLLs that the system loads for the program or for its DLLs: shell32
 // once brought shcore in before the program could restrict the search,
-// comctl32 loads uxtheme, advapi32 cryptbase.
-constexpr const wchar_t* kPlantedNames[] = {L"shcore.dll", L"uxtheme.dll", L"dwmapi.dll",
-                                            L"version.dll", L"cryptbase.dll"};
+// comctl32 loads uxtheme, advapi32 cryptbase; the program loads oleacc itself
+// to read the pages.
+constexpr const wchar_t* kPlantedNames[] = {L"shcore.dll",  L"uxtheme.dll",   L"dwmapi.dll",
+                                            L"version.dll", L"cryptbase.dll", L"oleacc.dll"};
 
 class PlantedDllTest : public BrowserTourTest {
  protected:

@@ -18,6 +18,7 @@
 #include "platform/Texts.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32PageReader.h"
 #include "support/Sjis.h"
 #include "support/WindowQueries.h"
 #include "tour/BrowserSession.h"
@@ -103,8 +104,8 @@ std::wstring ModuleDirectory() {
   return directory.substr(0, directory.find_last_of(L"\\/") + 1);
 }
 
-std::wstring TestBrowserPath() {
-  std::wstring path = ModuleDirectory() + WidenCp932(VIMBREL_TEST_BROWSER);
+std::wstring TestBrowserPath(const char* relative = VIMBREL_TEST_BROWSER) {
+  std::wstring path = ModuleDirectory() + WidenCp932(relative);
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }
@@ -635,6 +636,163 @@ TEST_F(TestBrowserFrame, AltF4AndQuitCloseTheFrameUnlessItRefuses) {
       EXPECT_TRUE(control.WaitForLine("exit"));
     }
   }
+}
+
+// ---------------------------------------------------------------------------
+// The page reader against the test browsers, in processes of their own, each
+// answering as its family does
+
+struct Family {
+  const char* name;
+  BrowserFamily family;
+  const char* program;  // none: Internet Explorer, through automation
+  const wchar_t* window_class;
+  const wchar_t* address_switch;
+  bool no_page_window = false;
+};
+
+const Family kFamilies[] = {
+    {"Internet Explorer", BrowserFamily::InternetExplorer, nullptr, browser::kFrameClass, L""},
+    {"Chromium", BrowserFamily::Chromium, VIMBREL_CHROMIUM_TEST_BROWSER, L"Chrome_WidgetWin_1",
+     L"--new-window --"},
+    {"Chromium without a page window", BrowserFamily::Chromium, VIMBREL_CHROMIUM_TEST_BROWSER,
+     L"Chrome_WidgetWin_1", L"--new-window --", true},
+    {"Firefox", BrowserFamily::Firefox, VIMBREL_FIREFOX_TEST_BROWSER, L"MozillaWindowClass",
+     L"-new-window"},
+};
+
+class PageReaderTest : public TestBrowserFrame {
+ protected:
+  // The family's browser at `address`, in front.
+  WindowHandle Open(const Family& family, BrowserSession& session, TestBrowserControl& control,
+                    const std::wstring& address) {
+    control.Set(browser::kNoPageWindow, family.no_page_window ? 1ul : 0ul);
+    if (family.program) {
+      std::wstring command =
+          L"\"" + TestBrowserPath(family.program) + L"\" " + family.address_switch + L" " + address;
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process));
+      Handle process_handle(process.hProcess), thread_handle(process.hThread);
+    } else {
+      session.OpenBrowser(NarrowCp932(address));
+    }
+    HWND window = nullptr;
+    const wchar_t* caption = family.program ? address.c_str() : nullptr;
+    EXPECT_TRUE(
+        WaitUntil([&] { return (window = FindWindowW(family.window_class, caption)); }, 10000));
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }, 5000));
+    return reinterpret_cast<WindowHandle>(window);
+  }
+
+  // Until the browser has taken `count` TABs, after which it answers with
+  // the focus they moved.
+  static bool TabsTaken(const TestBrowserControl& control, long count) {
+    const auto tab = [](const std::string& line) {
+      return line == "keydown 09" || (line.rfind("key ", 0) == 0 && line.back() == '9');
+    };
+    return WaitUntil(
+        [&] {
+          const auto log = control.Log();
+          return std::count_if(log.begin(), log.end(), tab) >= count;
+        },
+        10000);
+  }
+};
+
+TEST_F(PageReaderTest, EachFamilyTellsItsPageTheFocusedLinkAndAFocusOutside) {
+  for (const Family& family : kFamilies) {
+    SCOPED_TRACE(family.name);
+    TestBrowserControl control;
+    BrowserSession session(automation_, desktop_);
+    const WindowHandle window = Open(family, session, control, L"page1.htm");
+    Win32PageReader reader;
+
+    // Chromium's document has no children until the reader asks for them.
+    DocumentFacts document = reader.Document(window, family.family);
+    EXPECT_TRUE(document.told);
+    EXPECT_EQ(document.has_children, family.family != BrowserFamily::Chromium);
+    reader.SwitchOn(window, family.family);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          document = reader.Document(window, family.family);
+          return document.has_children &&
+                 (document.load_completed || family.family != BrowserFamily::Chromium);
+        },
+        5000));
+    EXPECT_EQ(document.document.role, accessible::kRoleDocument);
+    EXPECT_EQ(document.document.value, "page1.htm");
+    EXPECT_EQ(document.document.state & accessible::kStateBusy, 0u);
+    EXPECT_EQ(reader.Focus(window, family.family).where, FocusFacts::Where::Page);
+
+    Press({VK_TAB});
+    Press({VK_TAB});
+    ASSERT_TRUE(TabsTaken(control, 2));
+    FocusFacts focus = reader.Focus(window, family.family);
+    if (family.family == BrowserFamily::Firefox) {
+      // Firefox fills its cache as it is read.
+      EXPECT_EQ(focus.element.name + focus.element.value, "");
+      focus = reader.Focus(window, family.family);
+    }
+    EXPECT_EQ(focus.where, FocusFacts::Where::Element);
+    EXPECT_EQ(focus.element.role, accessible::kRoleLink);
+    EXPECT_EQ(focus.element.name, Sjis("リンク2"));
+    EXPECT_EQ(focus.element.value, "page1.htm#link2");
+
+    // Past the last link, the address bar.
+    for (int tab = 0; tab < 3; ++tab) Press({VK_TAB});
+    ASSERT_TRUE(TabsTaken(control, 5));
+    EXPECT_EQ(reader.Focus(window, family.family).where, FocusFacts::Where::OutsidePage);
+  }
+}
+
+TEST_F(PageReaderTest, APageTellsThatItLoadsUntilItHasLoaded) {
+  for (const Family& family : kFamilies) {
+    SCOPED_TRACE(family.name);
+    TestBrowserControl control;
+    control.Set(browser::kLoadMs, 4000ul);
+    BrowserSession session(automation_, desktop_);
+    // The setting, or the address for a time of its own.
+    const WindowHandle window =
+        Open(family, session, control, family.program ? L"slow.htm?load=4000" : L"slow.htm");
+    Win32PageReader reader;
+    reader.SwitchOn(window, family.family);
+    const auto loaded = [&] {
+      const DocumentFacts document = reader.Document(window, family.family);
+      return family.family == BrowserFamily::Chromium
+                 ? document.load_completed
+                 : document.told && !(document.document.state & accessible::kStateBusy);
+    };
+    EXPECT_FALSE(loaded());
+    EXPECT_TRUE(WaitUntil(loaded, 15000));
+  }
+}
+
+// A call that the browser does not answer holds its thread, not the caller:
+// the window is not asked again meanwhile, others are.
+TEST_F(PageReaderTest, ABrowserThatDoesNotAnswerIsNotToldWithinTheBound) {
+  control_.Set(browser::kAccessibleHangMs, 600ul);
+  const WindowHandle hung = Open(kFamilies[1], session_, control_, L"page1.htm");
+  auto reader = std::make_unique<Win32PageReader>();
+  const auto took = [](auto call) {
+    const DWORD start = GetTickCount();
+    call();
+    return GetTickCount() - start;
+  };
+  for (DWORD bound : {PageReader::kBoundMs, PageReader::kBoundMs / 4}) {
+    DocumentFacts document;
+    document.told = true;
+    EXPECT_LE(took([&] { document = reader->Document(hung, BrowserFamily::Chromium); }),
+              bound + 500);
+    EXPECT_FALSE(document.told);
+  }
+  control_.Set(browser::kAccessibleHangMs, 0ul);
+  const WindowHandle other = Open(kFamilies[3], session_, control_, L"page2.htm");
+  EXPECT_EQ(reader->Focus(other, BrowserFamily::Firefox).where, FocusFacts::Where::Page);
+  EXPECT_LE(took([&] { reader.reset(); }), 500u);
 }
 
 // ---------------------------------------------------------------------------

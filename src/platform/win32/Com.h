@@ -56,6 +56,8 @@ class ComPtr {
   }
 
   Interface* operator->() const { return pointer_; }
+  Interface* Get() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
   // Where a call puts the reference it returns; only while empty.
   Interface** Address() { return &pointer_; }
   void** AddressAsVoid() { return reinterpret_cast<void**>(&pointer_); }

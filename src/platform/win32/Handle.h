@@ -70,4 +70,11 @@ struct GdiObjectTraits {
 };
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type module) { FreeLibrary(module); }
+};
+using Module = UniqueHandle<ModuleTraits>;
+
 }  // namespace vimbrel::win32
