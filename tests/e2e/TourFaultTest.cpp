@@ -46,6 +46,9 @@ void CloseTheFrame(DWORD) {
 
 struct KillPoint {
   const char* name;
+  // Long enough that the browser is ended, or the program activated by
+  // WaitUntilBroughtToFront, well inside the wait however busy the machine:
+  // three seconds for a call. The close wait repeats while the frame stays.
   const char* page_time;
   bool refuse_close;
   // Waits until the row is in the state in which the browser is ended.
@@ -130,16 +133,16 @@ TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
 const KillPoint kKillPoints[] = {
     {"FrameWait", "3", false, &BrowserTourTest::WaitUntilNavigated, EndProcess,
      KillPoint::Then::SearchesUntilStopped},
-    {"KeysWait", "2", false, &BrowserTourTest::WaitUntilBroughtToFront, EndProcess,
+    {"KeysWait", "3", false, &BrowserTourTest::WaitUntilBroughtToFront, EndProcess,
      KillPoint::Then::QuitFails},
-    {"DisplayWait", "2", false, &BrowserTourTest::WaitUntilKeysSent, EndProcess,
+    {"DisplayWait", "3", false, &BrowserTourTest::WaitUntilKeysSent, EndProcess,
      KillPoint::Then::QuitFails},
     // The browser took "Quit" but its frame stayed; once it has gone the
     // tour goes on.
     {"CloseWait", "1", true, &BrowserTourTest::WaitUntilCloseRefused, EndProcess,
      KillPoint::Then::GoesOn},
     // A browser whose window has gone ends its process.
-    {"ClosedByTheUserInDisplayWait", "2", false, &BrowserTourTest::WaitUntilKeysSent, CloseTheFrame,
+    {"ClosedByTheUserInDisplayWait", "3", false, &BrowserTourTest::WaitUntilKeysSent, CloseTheFrame,
      KillPoint::Then::QuitFails},
 };
 
