@@ -77,7 +77,8 @@ class BrowserTourTest : public TourProgramTest {
   bool WaitUntilNavigated();
   // The tour has brought the browser to the front after navigating: keys
   // wait. The browser comes to the front by itself as it is shown, so the
-  // program is brought to the front in between.
+  // program is brought to the front in between: well inside the frame wait,
+  // or the browser stays behind it and gets no keys.
   bool WaitUntilBroughtToFront();
   // The row's keys have reached the browser: display wait.
   bool WaitUntilKeysSent();

@@ -257,11 +257,22 @@ void RunningProgram::ClickButton(int button_id) const {
   HWND button = Control(button_id, ui::kButtonClass);
   Activate();
   ClickCentreOf(button);
+  FailIfAnotherProgramInFront("as the button was clicked");
 }
 
 void RunningProgram::PressAltF4() const {
   Activate();
+  FailIfAnotherProgramInFront("before Alt+F4");
   PressKey(VK_F4, {VK_MENU});
+}
+
+void RunningProgram::FailIfAnotherProgramInFront(const std::string& when) const {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+  if (owner != 0 && owner != process_id_) {
+    Fail("a window of another program came to the front " + when +
+         " (a tour's browser does as a wait ends): the case acted too late");
+  }
 }
 
 DWORD RunningProgram::WaitForExitCode() const {

@@ -165,6 +165,10 @@ class RunningProgram {
 
  private:
   std::optional<HWND> VisibleMessageBox() const;
+  // A window of another program in front after the activation took the click
+  // or would take the keys: a tour's browser does come forward as a wait
+  // ends. The case is failed, saying so, rather than left to miss its input.
+  void FailIfAnotherProgramInFront(const std::string& when) const;
 
   win32::KernelObject process_;
   DWORD process_id_ = 0;

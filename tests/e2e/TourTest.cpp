@@ -93,7 +93,10 @@ TEST_F(TourTest, StartedWithTourEveryRowEndsByItselfAndTheLogSaysHow) {
   SetBrowserSetting(browser::kRefuseCloseAt, std::wstring(L"stays.htm"));
   const auto started = std::chrono::steady_clock::now();
   Start(std::nullopt, L"/tour /wait=3");
-  ASSERT_TRUE(WaitUntilNavigated());
+  // The second program's window comes to the front as it starts: it starts
+  // once the first row's keys are sent, seconds before a row needs its
+  // browser in front again (row 2 fails before its keys).
+  ASSERT_TRUE(WaitUntilKeysSent());
 
   ProgramFolder second;
   second.WriteListFile(list);
@@ -226,6 +229,9 @@ struct StopPoint {
   // Waits until the row is where the stop is asked for.
   bool (BrowserTourTest::*reach)();
   Press press;
+  // The page display time: the press falls well inside the wait it is meant
+  // for, however busy the machine, and never as the wait ends.
+  const char* page_time;
 };
 
 void PrintTo(const StopPoint& point, std::ostream* out) { *out << point.name; }
@@ -235,12 +241,11 @@ class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterfac
 TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
   folder_.WriteListFile(Sjis(kTwoRows));
   Start().MainWindow();
-  // Long enough for a click within the wait.
-  SetPageTime("2");
+  SetPageTime(GetParam().page_time);
 
   StartTour();
   ASSERT_TRUE((this->*GetParam().reach)());
-  StopTour(15s, GetParam().press);
+  StopTour(30s, GetParam().press);
   ExpectNoMessageBox();
 
   EXPECT_EQ(BrowserLog(kRowEvents),
@@ -253,14 +258,19 @@ TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
   CloseExpectingCleanExit();
 }
 
+// The page display times leave a press five seconds or more of its wait, ten
+// times what a click takes on a quiet machine (the activation, then the
+// button); KeysWait needs only the program's activation in the frame wait.
 const StopPoint kStopPoints[] = {
-    // The frame has not been brought to the front yet.
-    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, Press::Mouse},
+    // The frame has not been brought to the front yet. As the wait ends it
+    // comes over the button.
+    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, Press::Mouse, "6"},
     // The keys are sent half a second after the frame came to the front: a
     // click would take the front from it, a screen reader's press does not.
-    {"KeysWait", &BrowserTourTest::WaitUntilBroughtToFront, Press::Accessibility},
-    // The keys have been sent; the browser is quit when the wait is over.
-    {"DisplayWait", &BrowserTourTest::WaitUntilKeysSent, Press::Mouse},
+    {"KeysWait", &BrowserTourTest::WaitUntilBroughtToFront, Press::Accessibility, "3"},
+    // The keys have been sent; the browser is quit when the wait is over,
+    // and the next row opened a second later.
+    {"DisplayWait", &BrowserTourTest::WaitUntilKeysSent, Press::Mouse, "4"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourStopTest, ::testing::ValuesIn(kStopPoints),
@@ -275,6 +285,9 @@ struct ClosePoint {
   bool (BrowserTourTest::*reach)();
   // All that the browser got, the program's exit included.
   std::vector<std::string> browser_got;
+  // The page display time, as for the stop points: Alt+F4 falls well inside
+  // the wait.
+  const char* page_time;
 };
 
 void PrintTo(const ClosePoint& point, std::ostream* out) { *out << point.name; }
@@ -284,8 +297,7 @@ class TourCloseTest : public BrowserTourTest, public ::testing::WithParamInterfa
 TEST_P(TourCloseTest, EndsAtOnceAndLetsTheBrowserGoWithoutQuit) {
   folder_.WriteListFile(Sjis(kTwoRows));
   Start().MainWindow();
-  // Long enough for the close within the wait.
-  SetPageTime("3");
+  SetPageTime(GetParam().page_time);
 
   StartTour();
   ASSERT_TRUE((this->*GetParam().reach)());
@@ -301,11 +313,12 @@ TEST_P(TourCloseTest, EndsAtOnceAndLetsTheBrowserGoWithoutQuit) {
 }
 
 const ClosePoint kClosePoints[] = {
-    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, {NavigateTo("page1.htm"), "release"}},
+    {"FrameWait", &BrowserTourTest::WaitUntilNavigated, {NavigateTo("page1.htm"), "release"}, "6"},
     {"DisplayWait",
      &BrowserTourTest::WaitUntilKeysSent,
      {NavigateTo("page1.htm"), "keydown 09", "keydown 09", "keydown 0D", "activate link2",
-      "release"}},
+      "release"},
+     "5"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourCloseTest, ::testing::ValuesIn(kClosePoints),
