@@ -52,8 +52,8 @@ struct DocumentFacts {
   bool told = false;
   AccessibleFacts document;  // its state (busy while loading) and its address
   bool has_children = false;
-  // Chromium: the page's window has fired its load-complete event since its
-  // reading was switched on.
+  // Chromium: the page's window has fired its load-complete event since the
+  // reader began to listen.
   bool load_completed = false;
 };
 
@@ -65,6 +65,11 @@ class PageReader {
   static constexpr std::uint32_t kBoundMs = 2000;
 
   virtual ~PageReader() = default;
+  // Starts hearing what browsers announce of their pages (Chromium: that one
+  // has loaded), before the windows to read open, so that no announcement is
+  // missed: a browser whose reading is on already announces a page's load
+  // only as it happens.
+  virtual void Listen() = 0;
   // Asks the browser to tell about the page in `window`, so that it has
   // filled in what it tells by the time it is read. Chromium keeps it on for
   // as long as that browser process runs.

@@ -45,6 +45,7 @@ class PageView {
   PageView(PageReader& reader, Desktop& desktop, Clock& clock)
       : reader_(reader), desktop_(desktop), clock_(clock) {}
 
+  void Listen() { reader_.Listen(); }
   void SwitchOn(WindowHandle window, BrowserFamily family) { reader_.SwitchOn(window, family); }
   PageLoad Load(WindowHandle window, BrowserFamily family) {
     return LoadOf(reader_.Document(window, family), family);

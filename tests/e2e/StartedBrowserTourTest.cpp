@@ -2,6 +2,7 @@
 // /browser=: the Chromium and Firefox test browsers, which hand every new
 // window to a copy of themselves already running, keep hidden windows and
 // pop-ups of their class, and may show a window of the user's own.
+#include <map>
 #include <sstream>
 
 #include "BrowserTour.h"
@@ -160,6 +161,16 @@ TEST_P(StartedBrowserRowsTest, EveryRowGetsAWindowOfItsOwnAndTheUsersWindowNothi
   EXPECT_EQ(Story(kAddresses[1]), "open key 16 key 9 key 13 close");
   EXPECT_EQ(Story(kAddresses[2]), "open key 9 key 9 key 9 key 13 close");
   EXPECT_EQ(Story(L"opened.htm"), "open close");
+  // What each row's Enter reached, and its windows afterwards.
+  const std::vector<std::string> log = LogOf(folder_);
+  ASSERT_EQ(log.size(), 5u);
+  EXPECT_EQ(log[1], Sjis("1\t--gpu-launcher=calc\t送信\tTAB×2 Enter\tリンク「リンク2」 "
+                         "--gpu-launcher=calc#link2\t--gpu-launcher=calc"));
+  EXPECT_EQ(log[2],
+            Sjis("2\ta \"b\" C:\\dir\\ 検索表\\\t送信\tShift+TAB×1 Enter\tリンク「リンク4」 a "
+                 "\"b\" C:\\dir\\ 検索表\\#link4\ta \"b\" C:\\dir\\ 検索表\\"));
+  EXPECT_EQ(log[3], Sjis("3\tpage3.htm\t送信\tTAB×3 Enter\tリンク「リンク3」 page3.htm#link3\t"
+                         "page3.htm / opened.htm"));
   if (users_window) {
     EXPECT_EQ(Story(L"user.htm"), "open");
     EXPECT_TRUE(IsWindowVisible(FindWindowW(L"Chrome_WidgetWin_1", L"user.htm")));
@@ -276,13 +287,143 @@ TEST_F(StartedBrowserTourTest, FirefoxToursEveryRowItCanTakeInAWindowOfItsOwn) {
   EXPECT_EQ(Story(L"page2.htm"), "open key 16 key 9 key 13 close");
   EXPECT_EQ(Story(L"user.htm"), "open");
   EXPECT_TRUE(IsWindowVisible(FindWindowW(L"MozillaWindowClass", L"user.htm")));
-  EXPECT_EQ(LogOf(folder_),
-            (std::vector<std::string>{
-                Sjis("巡回開始\tFirefox\t1秒\t3行"), Sjis("1\tpage1.htm\t送信\tTAB×2 Enter"),
-                Sjis("2\t-profile x\tエラー\tアドレス '-profile x' は Firefox に渡せません."),
-                Sjis("3\tpage2.htm\t送信\tShift+TAB×1 Enter"),
-                Sjis("巡回終了\t完了\t2/3行送信\t終了コード 1")}));
+  EXPECT_EQ(
+      LogOf(folder_),
+      (std::vector<std::string>{
+          Sjis("巡回開始\tFirefox\t1秒\t3行"),
+          // The link's name comes back empty at its first read.
+          Sjis("1\tpage1.htm\t送信\tTAB×2 Enter\tリンク「リンク2」 page1.htm#link2\tpage1.htm"),
+          Sjis("2\t-profile x\tエラー\tアドレス '-profile x' は Firefox に渡せません."),
+          Sjis("3\tpage2.htm\t送信\tShift+TAB×1 Enter\tリンク「リンク4」 page2.htm#link4\t"
+               "page2.htm"),
+          Sjis("巡回終了\t完了\t2/3行送信\t終了コード 1")}));
 }
+
+// A browser whose page does not answer within the bound, and a tour with
+// ReadPages=0, log the focus as not known and keep their rows' bounds; the
+// latter asks the browser nothing.
+TEST_F(StartedBrowserTourTest, APageThatIsNotReadLogsItsFocusAsNotKnown) {
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n"));
+  for (const bool read : {false, true}) {
+    SCOPED_TRACE(read ? "a page that does not answer" : "ReadPages=0");
+    folder_.WriteFile(kSettings, read ? "" : "[Vimbrel]\r\nReadPages=0\r\n");
+    SetBrowserSetting(browser::kAccessibleHangMs, read ? 5000u : 0u);
+    const auto started = std::chrono::steady_clock::now();
+    Start(std::nullopt, L"/tour /wait=1 \"/browser=" + ChromiumPath() + L"\"");
+    ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 60s));
+    EXPECT_EQ(Program().WaitForExitCode(), 0u);
+    // 5 page display times and 11.5 seconds at most, and the program's start.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s + 11500ms + 5s);
+    const std::vector<std::string> log = LogOf(folder_);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], Sjis("1\tpage1.htm\t送信\tTAB×2 Enter\t(不明)\tpage1.htm"));
+    EXPECT_EQ(BrowserLog({"getobject"}).empty(), !read);
+    ASSERT_TRUE(WaitUntilNoBrowserRuns());
+  }
+}
+
+// 試す... opens この行を試す for the current row: キーを送る leaves the row's
+// window open, with its keys' focus shown, until the next action; 探す finds
+// how many TABs reach a link's text, この回数にする writes that into タブ数,
+// which the program then asks to save, and a text that is not there is not
+// found; 閉じる closes the windows it opened. Its buttons are pressed as a
+// screen reader does, whatever window is in front.
+TEST_F(StartedBrowserTourTest, TryingARowShowsWhereItsKeysLandAndFindsACount) {
+  constexpr int kSendKeysButton = 105, kSearchField = 106, kSearchButton = 107, kResultText = 108,
+                kUseCountButton = 109;
+  folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n"));
+  Start(std::nullopt, L"/wait=1 \"/browser=" + ChromiumPath() + L"\"").MainWindow();
+  Program().ClickButton(ui::kTryRowButton);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return (dialog = FindTopLevel(Program().ProcessId(), ui::kTryRowClass, true)); }, 20s));
+  const auto press = [&](int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); };
+  const auto shows = [&](const std::string& result) {
+    const bool shown = WaitUntil(
+        [&] { return Cp932TextOf(GetDlgItem(dialog, kResultText)) == Sjis(result); }, 30s);
+    EXPECT_TRUE(shown) << Readable(Cp932TextOf(GetDlgItem(dialog, kResultText)));
+    return shown;
+  };
+
+  press(kSendKeysButton);
+  ASSERT_TRUE(shows("TAB×2: リンク「リンク2」 page1.htm#link2"));
+  EXPECT_EQ(Story(L"page1.htm"), "open key 9 key 9");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kUseCountButton)));
+
+  SetWindowTextW(GetDlgItem(dialog, kSearchField), L"LINK3");
+  press(kSearchButton);
+  ASSERT_TRUE(shows("TAB×3: リンク「リンク3」 page1.htm#link3"));
+  EXPECT_EQ(BrowserLog({"close "}).size(), 1u);  // the first window, as the search began
+  SetForegroundWindow(dialog);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }, 10s));
+  Program().Screenshot(L"try-row");
+  press(kUseCountButton);
+
+  SetWindowTextW(GetDlgItem(dialog, kSearchField), L"nothere");
+  press(kSearchButton);
+  EXPECT_TRUE(shows("見つかりません"));
+  press(IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+  EXPECT_TRUE(WaitUntil([] { return !FindWindowW(L"Chrome_WidgetWin_1", L"page1.htm"); }, 10s));
+  ExpectNoMessageBox();
+  CloseExpectingPrompt().Press(IDYES);
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+  EXPECT_EQ(folder_.ReadListFile(), Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,3,0\r\n"));
+}
+
+// Pages that tell when they have loaded get their keys a second after, however
+// long the page display time is; one still loading when that is over is
+// waited for, and the log says so. With ReadPages=0 every row waits its whole
+// page display time, as pages that do not tell.
+class LoadingPageTest : public StartedBrowserTourTest,
+                        public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LoadingPageTest, KeysGoOnceThePageHasLoaded) {
+  const bool read = GetParam();
+  folder_.WriteListFile(
+      Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n2,page2.htm,1,0\r\n3,slow.htm?load=8000,1,"
+           "0\r\n"));
+  if (!read) WaitWholePageDisplayTimes();
+  SetBrowserSetting(browser::kLoadMs, 1000);
+  SetBrowserSetting(browser::kLogTimes, 1);
+  Start(std::nullopt, L"/tour /wait=6 \"/browser=" + ChromiumPath() + L"\"");
+  ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 120s));
+  EXPECT_EQ(Program().WaitForExitCode(), 0u);
+
+  // From each row's window's opening to its first key, in seconds.
+  std::map<std::string, long long> opened;
+  std::vector<double> waited;
+  for (const LogLine& line : TimedBrowserLog()) {
+    std::istringstream words(line.text);
+    std::string kind, window;
+    words >> kind >> window;
+    if (kind == "open") opened[window] = line.micros;
+    if (kind == "key" && opened.count(window)) {
+      waited.push_back((line.micros - opened[window]) / 1e6);
+      opened.erase(window);
+    }
+  }
+  ASSERT_EQ(waited.size(), 3u);
+  const std::vector<std::string> log = LogOf(folder_);
+  if (read) {
+    EXPECT_LT(waited[0], 3.0);
+    EXPECT_LT(waited[1], 3.0);
+    EXPECT_GE(waited[2], 8.0);
+    ASSERT_EQ(log.size(), 6u);
+    const std::string loading = Sjis("3\tslow.htm?load=8000\t読み込み中\t");
+    ASSERT_EQ(log[3].rfind(loading, 0), 0u) << Readable(log[3]);
+    const int seconds = std::stoi(log[3].substr(loading.size()));
+    EXPECT_GE(seconds, 7);
+    EXPECT_LT(seconds, 12);
+  } else {
+    for (double seconds : waited) EXPECT_GE(seconds, 5.5);
+    EXPECT_EQ(log.size(), 5u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tour, LoadingPageTest, ::testing::Bool(), [](const auto& info) {
+  return info.param ? "PagesRead" : "ReadPagesOff";
+});
 
 }  // namespace
 }  // namespace vimbrel::e2e

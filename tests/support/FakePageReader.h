@@ -17,6 +17,7 @@ class FakePageReader final : public PageReader {
   std::function<FocusFacts(WindowHandle window)> focus;
   std::function<DocumentFacts(WindowHandle window)> document;
 
+  void Listen() override { log.push_back("listen"); }
   void SwitchOn(WindowHandle window, BrowserFamily family) override {
     Record("on", window, family);
   }

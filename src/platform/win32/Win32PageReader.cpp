@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -365,11 +366,12 @@ class ReaderThread {
 
 // ---------------------------------------------------------------------------
 
-// Which watched page windows have fired Chromium's load-complete event since
-// they were watched: an out-of-context WinEvent hook, whose callback runs on
-// a thread of its own that only pumps messages, so that a browser never waits
+// Which page windows have fired Chromium's load-complete event since the
+// hook was set: an out-of-context WinEvent hook, whose callback runs on a
+// thread of its own that only pumps messages, so that a browser never waits
 // for it. The callback has no context: it posts the window to its own thread,
-// whose loop holds the state.
+// whose loop holds the state. A page window is new with its row's window, so
+// what it fired is its page's.
 class LoadEvents {
  public:
   ~LoadEvents() {
@@ -392,25 +394,15 @@ class LoadEvents {
     return WaitForMultipleObjects(2, waits, FALSE, kHookWaitMs) == WAIT_OBJECT_0;
   }
 
-  // From now on `page` has not completed until it fires the event.
-  void Watch(HWND page) {
-    const std::lock_guard<std::mutex> lock(shared_->mutex);
-    for (auto entry = shared_->completed.begin(); entry != shared_->completed.end();) {
-      entry = IsWindow(entry->first) ? std::next(entry) : shared_->completed.erase(entry);
-    }
-    shared_->completed[page] = false;
-  }
-
   bool Completed(HWND page) const {
     const std::lock_guard<std::mutex> lock(shared_->mutex);
-    const auto entry = shared_->completed.find(page);
-    return entry != shared_->completed.end() && entry->second;
+    return shared_->completed.count(page) != 0;
   }
 
  private:
   struct Shared {
     std::mutex mutex;
-    std::map<HWND, bool> completed;                                   // the watched windows
+    std::set<HWND> completed;  // the windows heard, those that are gone pruned
     KernelObject ready{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // the hook is in place
   };
 
@@ -433,8 +425,10 @@ class LoadEvents {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (message.hwnd || message.message != kLoadCompletedMessage) continue;
       const std::lock_guard<std::mutex> lock(shared.mutex);
-      const auto entry = shared.completed.find(reinterpret_cast<HWND>(message.wParam));
-      if (entry != shared.completed.end()) entry->second = true;
+      for (auto window = shared.completed.begin(); window != shared.completed.end();) {
+        window = IsWindow(*window) ? std::next(window) : shared.completed.erase(window);
+      }
+      shared.completed.insert(reinterpret_cast<HWND>(message.wParam));
     }
     UnhookWinEvent(hook);
     return 0;
@@ -486,13 +480,15 @@ bool Win32PageReader::SwitchesOn(WindowHandle window, HWND page, BrowserFamily f
     entry = IsWindow(entry->first) ? std::next(entry) : switched_on_.erase(entry);
   }
   switched_on_[top] = page;
-  if (!load_events_) {
-    // Without its hook no page tells that it has loaded.
-    load_events_ = std::make_unique<LoadEvents>();
-    load_events_->Start();
-  }
-  load_events_->Watch(page);
+  // Without its hook no page tells that it has loaded.
+  Listen();
   return true;
+}
+
+void Win32PageReader::Listen() {
+  if (load_events_) return;
+  load_events_ = std::make_unique<LoadEvents>();
+  load_events_->Start();
 }
 
 void Win32PageReader::SwitchOn(WindowHandle window, BrowserFamily family) {

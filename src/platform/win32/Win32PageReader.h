@@ -32,6 +32,7 @@ class Win32PageReader final : public PageReader {
   Win32PageReader(const Win32PageReader&) = delete;
   Win32PageReader& operator=(const Win32PageReader&) = delete;
 
+  void Listen() override;
   void SwitchOn(WindowHandle window, BrowserFamily family) override;
   FocusFacts Focus(WindowHandle window, BrowserFamily family) override;
   DocumentFacts Document(WindowHandle window, BrowserFamily family) override;
@@ -59,8 +60,9 @@ class Win32PageReader final : public PageReader {
   std::shared_ptr<Oleacc> oleacc_;  // empty until first needed
   std::shared_ptr<ReaderThread> idle_;
   std::vector<Stuck> stuck_;
-  std::unique_ptr<LoadEvents> load_events_;  // started by the first SwitchOn for Chromium
-  std::map<HWND, HWND> switched_on_;         // Chromium: top-level window, its page window
+  std::unique_ptr<LoadEvents>
+      load_events_;                   // started by Listen, or the first SwitchOn for Chromium
+  std::map<HWND, HWND> switched_on_;  // Chromium: top-level window, its page window
 };
 
 }  // namespace vimbrel::win32
