@@ -125,6 +125,10 @@ void BrowserTourTest::TearDown() {
   RegDeleteTreeW(HKEY_CURRENT_USER, browser::kSettingsKey);
 }
 
+void BrowserTourTest::WaitWholePageDisplayTimes() {
+  folder_.WriteFile(L"vimbrel.ini", "[Vimbrel]\r\nReadPages=0\r\n");
+}
+
 void BrowserTourTest::SetBrowserSetting(const wchar_t* name, DWORD value) {
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, browser::kSettingsKey, name, REG_DWORD, &value,
                             sizeof value),

@@ -89,6 +89,10 @@ class BrowserTourTest : public TourProgramTest {
   void SetUp() override;
   void TearDown() override;
 
+  // Tours from now on wait whole page display times before their keys, as
+  // pages that do not tell when they have loaded have them (ReadPages=0): for
+  // a case that acts inside a wait of that length.
+  void WaitWholePageDisplayTimes();
   // A setting that browser processes started from now on take up.
   void SetBrowserSetting(const wchar_t* name, DWORD value);
   void SetBrowserSetting(const wchar_t* name, const std::wstring& value);

@@ -38,7 +38,9 @@ constexpr int kPageTimeUpDown = 107;
 constexpr int kContactEdit = 108;
 constexpr int kBrowserList = 109;      // ブラウザー
 constexpr int kDailyTourButton = 110;  // 毎日の巡回...
+constexpr int kTryRowButton = 111;     // 試す...
 inline const std::wstring kDailyTourClass = L"TDailyTourForm";
+inline const std::wstring kTryRowClass = L"TTryRowForm";
 }  // namespace ui
 
 // The built program and the folder that screenshots go to, as Windows paths.

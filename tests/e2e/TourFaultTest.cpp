@@ -87,6 +87,7 @@ class TourFaultTest : public BrowserTourTest, public ::testing::WithParamInterfa
 TEST_P(TourFaultTest, TheNextTourCreatesANewBrowser) {
   const KillPoint& point = GetParam();
   folder_.WriteListFile(Sjis("No,URL,タブ数,逆タブ数\r\n1,page1.htm,2,0\r\n"));
+  WaitWholePageDisplayTimes();
   SetBrowserSetting(browser::kRefuseClose, point.refuse_close ? 1 : 0);
   Start().MainWindow();
   SetPageTime(point.page_time);

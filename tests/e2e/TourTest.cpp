@@ -117,11 +117,14 @@ TEST_F(TourTest, StartedWithTourEveryRowEndsByItselfAndTheLogSaysHow) {
 
   EXPECT_EQ(LogOf(folder_), (std::vector<std::string>{
                                 Sjis("巡回開始\tInternet Explorer\t3秒\t4行"),
-                                Sjis("1\tpage1.htm\t送信\tTAB×2 Enter"),
+                                Sjis("1\tpage1.htm\t送信\tTAB×2 Enter\tリンク「リンク2」 "
+                                     "page1.htm#link2\tVimbrel test browser"),
                                 Sjis("2\tpage2.htm\tエラー\t'01x' は整数ではありません."),
-                                Sjis("3\tstays.htm\t送信\tTAB×1 Enter"),
+                                Sjis("3\tstays.htm\t送信\tTAB×1 Enter\tリンク「リンク1」 "
+                                     "stays.htm#link1\tVimbrel test browser"),
                                 Sjis("3\tstays.htm\t未終了\tVimbrel test browser"),
-                                Sjis("4\tpage4.htm\t送信\tShift+TAB×1 Enter"),
+                                Sjis("4\tpage4.htm\t送信\tShift+TAB×1 Enter\tリンク「リンク4」 "
+                                     "page4.htm#link4\tVimbrel test browser"),
                                 Sjis("巡回終了\t完了\t3/4行送信\t終了コード 1"),
                             }));
   EXPECT_EQ(BrowserLog({"activate"}),
@@ -170,11 +173,14 @@ TEST_P(TourHangTest, StartedWithTourABrowserThatStopsAnsweringEndsTheProgramAndI
   ASSERT_TRUE(WaitWithNoBox([&] { return Program().HasExited(); }, 60s));
   EXPECT_EQ(Program().WaitForExitCode(), 0u);
   log = LogOf(folder_);
-  EXPECT_EQ(std::vector<std::string>(log.begin() + 3, log.end()),
-            (std::vector<std::string>{Sjis("巡回開始\tInternet Explorer\t1秒\t2行"),
-                                      Sjis("1\tpage1.htm\t送信\tTAB×2 Enter"),
-                                      Sjis("2\tpage2.htm\t送信\tShift+TAB×1 Enter"),
-                                      Sjis("巡回終了\t完了\t2/2行送信\t終了コード 0")}));
+  EXPECT_EQ(
+      std::vector<std::string>(log.begin() + 3, log.end()),
+      (std::vector<std::string>{Sjis("巡回開始\tInternet Explorer\t1秒\t2行"),
+                                Sjis("1\tpage1.htm\t送信\tTAB×2 Enter\tリンク「リンク2」 "
+                                     "page1.htm#link2\tVimbrel test browser"),
+                                Sjis("2\tpage2.htm\t送信\tShift+TAB×1 Enter\tリンク「リンク4」 "
+                                     "page2.htm#link4\tVimbrel test browser"),
+                                Sjis("巡回終了\t完了\t2/2行送信\t終了コード 0")}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Tour, TourHangTest, ::testing::Bool(), [](const auto& info) {
@@ -240,6 +246,7 @@ class TourStopTest : public BrowserTourTest, public ::testing::WithParamInterfac
 
 TEST_P(TourStopTest, FinishesTheRowAndGoesNoFurther) {
   folder_.WriteListFile(Sjis(kTwoRows));
+  WaitWholePageDisplayTimes();
   Start().MainWindow();
   SetPageTime(GetParam().page_time);
 
@@ -296,6 +303,7 @@ class TourCloseTest : public BrowserTourTest, public ::testing::WithParamInterfa
 
 TEST_P(TourCloseTest, EndsAtOnceAndLetsTheBrowserGoWithoutQuit) {
   folder_.WriteListFile(Sjis(kTwoRows));
+  WaitWholePageDisplayTimes();
   Start().MainWindow();
   SetPageTime(GetParam().page_time);
 
