@@ -5,7 +5,8 @@
 //
 // A row's cycle from one RowWaitTimer tick to the next is 2N + 1.5 seconds of
 // timers (N the page display time, no frame searched twice, no frame left to
-// close); everything beyond is overhead. The browsers log the time of each
+// close) where the tour waits whole page display times (ReadPages=0);
+// everything beyond is overhead. The browsers log the time of each
 // event, so the cycle is measured from one navigation to the next. A bare
 // client then makes the same calls of the same test browser in the same run;
 // what the program takes beyond it is the program's share.
@@ -129,6 +130,7 @@ TEST_F(TourBench, DISABLED_OverheadPerRow) {
     list += std::to_string(row) + ",page" + std::to_string(row) + ".htm,2,0\r\n";
   }
   folder_.WriteListFile(list);
+  WaitWholePageDisplayTimes();
   SetBrowserSetting(browser::kLogTimes, 1);
   Start().MainWindow();
   SetPageTime(std::to_string(kPageSeconds));
@@ -200,6 +202,33 @@ TEST_F(TourBench, DISABLED_OverheadPerRow) {
   phase("  process start to class offered", &RowTimes::start, &RowTimes::offered);
   phase("  class offered to object created", &RowTimes::offered, &RowTimes::created);
   phase("  object created to navigation", &RowTimes::created, &RowTimes::navigate);
+}
+
+// A tour of 10 rows over pages that load in a second, at the default page
+// display time, read (each row's keys a second after its page has loaded)
+// and with ReadPages=0 (each row's keys after the whole page display time).
+TEST_F(TourBench, DISABLED_PagesThatTellWhenTheyHaveLoaded) {
+  constexpr int kLoadRows = 10;
+  std::string list = "No,URL,x,y\r\n";
+  for (int row = 1; row <= kLoadRows; ++row) list += std::to_string(row) + ",page.htm,2,0\r\n";
+  folder_.WriteListFile(list);
+  SetBrowserSetting(browser::kLoadMs, 1000);
+  double seconds[2] = {};
+  for (const bool read : {true, false}) {
+    if (!read) WaitWholePageDisplayTimes();
+    Start().MainWindow();
+    const double start = Now();
+    StartTour();
+    ASSERT_TRUE(WaitForCaption(texts::kTourIdle, std::chrono::seconds(kLoadRows * 20)));
+    seconds[read ? 0 : 1] = (Now() - start) / 1000;
+    ExpectNoMessageBox();
+    CloseExpectingCleanExit();
+    ASSERT_TRUE(WaitUntilNoBrowserRuns());
+  }
+  std::printf(
+      "tour of %d rows over pages that load in 1 s, page display time 6 s: read %.1f s, "
+      "ReadPages=0 %.1f s, ratio %.2f\n",
+      kLoadRows, seconds[0], seconds[1], seconds[0] / seconds[1]);
 }
 
 }  // namespace

@@ -53,6 +53,15 @@ TEST_F(TourTest, VisitsEveryRowWithItsKeysAndEndsByItself) {
             (std::vector<std::string>{"invoke Gohome flags=1 named=- args=-", "activate none",
                                       "invoke Quit flags=1 named=- args=-", "close Quit"}));
   EXPECT_EQ(LogOfBrowser(2, {"lookup Navigate"}), std::vector<std::string>{});
+  // Its pages are read through its page window alone: the automation object
+  // gets the calls it always got.
+  std::vector<std::string> lookups;
+  for (const char* member :
+       {"Height", "Width", "MenuBar", "StatusBar", "ToolBar", "Visible", "Navigate", "Quit"}) {
+    lookups.push_back(std::string("lookup ") + member + " lcid=0411");
+  }
+  EXPECT_EQ(LogOfBrowser(0, {"lookup"}), lookups);
+  EXPECT_FALSE(LogOfBrowser(0, {"getobject"}).empty());
   EXPECT_TRUE(WaitUntil([] { return !AnyBrowserFrame(); }, 3s)) << "a browser frame is left";
 
   // A tour changes nothing in the list: closing asks nothing.
