@@ -297,6 +297,7 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
                                                            : kStopping;
     rig.h.tour_button.enabled = t.before == kIdleTour || t.before == kRunningTour;
     rig.h.daily_tour_button.enabled = t.before == kIdleTour;
+    rig.h.try_row_button.enabled = t.before == kIdleTour;
     tour.StopRequested = t.before == kStopPending;
     if (t.before >= kStopPending) Enter(tour.StopPollTimer, 500);
     tour.CurrentRow = t.row;
@@ -311,6 +312,7 @@ TEST(TourSequencer, FollowsItsTransitionTable) {
     EXPECT_EQ(rig.h.tour_button.caption, t.caption);
     EXPECT_EQ(rig.h.tour_button.enabled, t.caption != kStopping);
     EXPECT_EQ(rig.h.daily_tour_button.enabled, t.caption == kIdle);
+    EXPECT_EQ(rig.h.try_row_button.enabled, t.caption == kIdle);
     EXPECT_EQ(tour.StopRequested, t.stop_requested);
     EXPECT_EQ(tour.CurrentRow, t.row_after);
     EXPECT_EQ(tour.StopPollTimer.Running(), t.polling);
