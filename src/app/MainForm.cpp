@@ -256,9 +256,7 @@ void MainForm::OnTourStarted() {
   rows_sent_ = 0;
   every_row_clean_ = true;
   // Taken afresh at each tour, as the browser is.
-  const bool read_pages = ToursReadPages();
-  if (read_pages) page_view_.Listen();
-  ChosenBrowser().ReadPages(read_pages ? &page_view_ : nullptr);
+  ChosenBrowser().ReadPages(ToursReadPages() ? &page_view_ : nullptr);
   log_.TourStarted(BrowserName(), PageSecondsText(), DataRows());
 }
 

@@ -71,7 +71,6 @@ TryRowForm::TryRowForm(Parts parts, int row) : parts_(std::move(parts)), row_(ro
   view_.browser = parts_.browser_name;
   view_.tabs = parts_.grid.Cell(kTabCountCol, row);
   view_.reverse_tabs = parts_.grid.Cell(kReverseTabCountCol, row);
-  parts_.page.Listen();
   parts_.browser.ReadPages(&parts_.page);
 }
 

@@ -75,8 +75,12 @@ class BrowserWindow {
 
   // The frames' pages are read through `page` from now on (their reading
   // switched on as a frame is found, the focus read before Enter); none
-  // reads nothing.
-  void ReadPages(PageView* page) { page_ = page; }
+  // reads nothing. What the browsers announce is heard from now on, before
+  // the frames to read open.
+  void ReadPages(PageView* page) {
+    page_ = page;
+    if (page_) page_->Listen();
+  }
   bool ReadsPages() const { return page_ != nullptr; }
 
   // A frame, as BringBrowserToFront would find it; 0 when there is none.

@@ -123,7 +123,7 @@ TEST_F(BrowserWindowTest, ReadsThePageBeforeEnterAndTheCaptionsAfter) {
   const WindowHandle frame = desktop.AddWindow({0, "IEFrame", false, true, false, "row"});
   desktop.AddWindow({0, "IEFrame", false, true, false, "other"});
   ASSERT_TRUE(window.BringBrowserToFront());
-  EXPECT_EQ(reader.log, Log{"on " + std::to_string(hidden) + " InternetExplorer"});
+  EXPECT_EQ(reader.log, (Log{"listen", "on " + std::to_string(hidden) + " InternetExplorer"}));
 
   reader.focus = [](WindowHandle) {
     FocusFacts facts;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <exception>
 #include <map>
-#include <set>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 

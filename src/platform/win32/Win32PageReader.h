@@ -60,9 +60,8 @@ class Win32PageReader final : public PageReader {
   std::shared_ptr<Oleacc> oleacc_;  // empty until first needed
   std::shared_ptr<ReaderThread> idle_;
   std::vector<Stuck> stuck_;
-  std::unique_ptr<LoadEvents>
-      load_events_;                   // started by Listen, or the first SwitchOn for Chromium
-  std::map<HWND, HWND> switched_on_;  // Chromium: top-level window, its page window
+  std::unique_ptr<LoadEvents> load_events_;  // started by the first Listen
+  std::map<HWND, HWND> switched_on_;         // Chromium: top-level window, its page window
 };
 
 }  // namespace vimbrel::win32
